@@ -1,0 +1,37 @@
+#pragma once
+// Turning captured packets into engine samples (16000 Hz, mono, float) and
+// judging a finished take. Pure functions: no state, no platform calls.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+inline constexpr std::uint32_t kEngineRate = 16000;
+
+// Layout of one packet as the capture endpoint delivers it.
+struct PacketFormat {
+    bool isFloat = false;
+    std::uint16_t bitsPerSample = 0;
+    std::uint16_t frameBytes = 0;  // distance from one frame to the next
+    std::uint16_t channels = 0;
+};
+
+enum class TakeVerdict : std::int32_t { Ok = 0, TooShort = 1, Silent = 2 };
+
+struct TakeAnalysis {
+    TakeVerdict verdict = TakeVerdict::Silent;
+    float peak = 0.0f;
+    float seconds = 0.0f;
+};
+
+// Appends one float per frame: the mean of the frame's channels.
+void downmixPacket(const std::uint8_t* data, std::size_t frames, const PacketFormat& format,
+                   std::vector<float>& out);
+
+// Brings one packet of mono floats from the device rate to 16000 Hz.
+std::vector<float> toEngineRate(const std::vector<float>& in, std::uint32_t rate);
+
+TakeAnalysis analyzeTake(const std::vector<float>& samples);
+
+// Scales a take to a peak of 0.95, amplifying at most forty-fold.
+std::vector<float> normalizeLevel(const std::vector<float>& samples);

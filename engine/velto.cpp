@@ -1,0 +1,164 @@
+#include "engine/velto.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <ggml-backend.h>
+#include <ggml.h>
+#include <whisper.h>
+
+#include "engine/model_file_check.h"
+#include "engine/velto_internal.h"
+#include "engine/velto_params.h"
+
+namespace {
+
+whisper_context* context = nullptr;
+char lastError[256] = "";
+char backendName[32] = "";
+// Read by the forwarder on whatever thread the library logs from.
+std::atomic<VeltoLogFn> logSink{nullptr};
+
+void setLastError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
+void setBackend(const char* name) { std::snprintf(backendName, sizeof backendName, "%s", name); }
+
+bool isGpuBackendName(const char* name) {
+    return std::strcmp(name, "Vulkan") == 0 || std::strcmp(name, "CUDA") == 0 || std::strcmp(name, "Metal") == 0;
+}
+
+}  // namespace
+
+void veltoForwardLog(ggml_log_level, const char* text, void*) {
+    VeltoLogFn sink = logSink;
+    if (sink != nullptr && text != nullptr && text[0] != '\0' && text[0] != '\n') sink(text);
+}
+
+whisper_full_params veltoRecognitionParams(int threads) {
+    whisper_full_params params = whisper_full_default_params(WHISPER_SAMPLING_BEAM_SEARCH);
+    params.n_threads = threads > 0 ? threads : 4;
+    params.translate = false;
+    params.no_timestamps = true;
+    params.print_special = false;
+    params.print_progress = false;
+    params.print_realtime = false;
+    params.print_timestamps = false;
+    params.language = "uz";
+    params.suppress_blank = true;
+    params.logprob_thold = -1.0f;
+    params.no_speech_thold = 0.25f;
+    params.beam_search.beam_size = 5;
+    return params;
+}
+
+extern "C" int velto_load(const char* modelPath, int useGpu) {
+    if (context != nullptr) return 0;
+    if (modelPath == nullptr || modelPath[0] == '\0') {
+        setLastError("empty model path");
+        return 1;
+    }
+    ggml_backend_load_all();
+    // Without any compute device the library aborts the process while creating
+    // the context; say so instead.
+    if (ggml_backend_dev_count() == 0) {
+        setLastError("no compute backend registered (ggml-cpu library missing)");
+        setBackend("");
+        return 1;
+    }
+    // The library also aborts on some malformed files; check the structure first.
+    const std::string problem = checkModelFile(modelPath);
+    if (!problem.empty()) {
+        setLastError(("invalid model file: " + problem).c_str());
+        setBackend("");
+        return 1;
+    }
+
+    whisper_context_params params = whisper_context_default_params();
+    params.use_gpu = useGpu != 0;
+    params.flash_attn = true;
+    context = whisper_init_from_file_with_params(modelPath, params);
+    if (context == nullptr) {
+        setLastError("whisper_init_from_file_with_params failed");
+        setBackend("");
+        return 1;
+    }
+
+    setBackend("CPU");
+    if (useGpu != 0) {
+        for (size_t i = 0; i < ggml_backend_reg_count(); ++i) {
+            ggml_backend_reg_t reg = ggml_backend_reg_get(i);
+            if (reg == nullptr) continue;
+            const char* name = ggml_backend_reg_name(reg);
+            if (name == nullptr) continue;
+            if (isGpuBackendName(name)) {
+                setBackend(name);
+                break;
+            }
+        }
+    }
+    setLastError("");
+    return 0;
+}
+
+extern "C" char* velto_transcribe(const float* samples, int count, int threads) {
+    if (context == nullptr) {
+        setLastError("model not loaded");
+        return nullptr;
+    }
+    if (samples == nullptr || count <= 0) {
+        setLastError("no samples");
+        return nullptr;
+    }
+    const whisper_full_params params = veltoRecognitionParams(threads);
+    if (whisper_full(context, params, samples, count) != 0) {
+        setLastError("whisper_full failed");
+        return nullptr;
+    }
+
+    const int segments = whisper_full_n_segments(context);
+    auto* result = static_cast<char*>(std::malloc(1));
+    if (result == nullptr) {
+        setLastError("out of memory");
+        return nullptr;
+    }
+    result[0] = '\0';
+    size_t length = 0;
+    for (int i = 0; i < segments; ++i) {
+        const char* segment = whisper_full_get_segment_text(context, i);
+        if (segment == nullptr) continue;
+        const size_t add = std::strlen(segment);
+        auto* grown = static_cast<char*>(std::realloc(result, length + add + 1));
+        if (grown == nullptr) {
+            std::free(result);
+            setLastError("out of memory");
+            return nullptr;
+        }
+        result = grown;
+        std::memcpy(result + length, segment, add + 1);
+        length += add;
+    }
+    setLastError("");
+    return result;
+}
+
+extern "C" void velto_free_text(char* text) { std::free(text); }
+
+extern "C" void velto_unload(void) {
+    if (context != nullptr) {
+        whisper_free(context);
+        context = nullptr;
+    }
+    setBackend("");
+}
+
+extern "C" const char* velto_backend(void) { return backendName; }
+
+extern "C" const char* velto_last_error(void) { return lastError; }
+
+extern "C" void velto_set_log_callback(VeltoLogFn sink) {
+    logSink = sink;
+    whisper_log_set(veltoForwardLog, nullptr);
+    ggml_log_set(veltoForwardLog, nullptr);
+}

@@ -1,0 +1,26 @@
+#pragma once
+/* The engine boundary: one whisper model behind a handful of C functions.
+ * Not thread-safe: every call but velto_set_log_callback comes from one
+ * thread. Failures return 1 or NULL and leave a reason in velto_last_error. */
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef void (*VeltoLogFn)(const char* text);
+
+/* 0: a model is loaded (also when one already was); 1: failure. */
+int velto_load(const char* modelPath, int useGpu);
+
+/* UTF-8 text of all segments (may be ""), or NULL. Release with velto_free_text. */
+char* velto_transcribe(const float* samples, int count, int threads);
+
+void velto_free_text(char* text);
+void velto_unload(void);
+const char* velto_backend(void);
+const char* velto_last_error(void);
+void velto_set_log_callback(VeltoLogFn sink);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,70 @@
+# Shared helpers of the project scripts: where things live, what to install,
+# how to fetch and build the whisper library once per machine.
+# shellcheck shell=bash
+
+VORNIKA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+VORNIKA_CACHE=${VORNIKA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vornika}
+
+WHISPER_NPM_PACKAGE=nodejs-whisper
+WHISPER_NPM_VERSION=0.3.1
+WHISPER_NPM_INTEGRITY='sha512-ceoilUVraRuR5FnNyXpGQT2auAR48Oc3AQBEmkXnVpSn9iN6yVRzQBFCqVTGWbk6Wdi95NhvwXNzFvuR7erLWw=='
+WHISPER_VERSION=1.9.1
+WHISPER_SRC=$VORNIKA_ROOT/third_party/whisper.cpp
+
+# Debian packages every build and test layer needs.
+VORNIKA_APT_PACKAGES=(
+  cmake ninja-build g++ googletest libgtest-dev nodejs npm openssl
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 wine xvfb xdotool xclip x11-utils
+  pulseaudio pulseaudio-utils espeak-ng sox imagemagick
+)
+
+log() { printf '[vornika] %s\n' "$*" >&2; }
+die() { printf '[vornika] error: %s\n' "$*" >&2; exit 1; }
+
+install_missing_packages() {
+  local missing=() p
+  for p in "${VORNIKA_APT_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Fetches the whisper.cpp tree shipped inside the pinned npm package, checks the
+# tarball against its pinned integrity and extracts only that tree.
+fetch_whisper() {
+  local stamp=$WHISPER_SRC/.vornika-integrity
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$WHISPER_NPM_INTEGRITY" ]; then
+    return 0
+  fi
+  local tarballs=$VORNIKA_CACHE/npm
+  local tgz=$tarballs/$WHISPER_NPM_PACKAGE-$WHISPER_NPM_VERSION.tgz
+  mkdir -p "$tarballs"
+  if [ ! -f "$tgz" ] || [ "$(tarball_integrity "$tgz")" != "$WHISPER_NPM_INTEGRITY" ]; then
+    log "fetching $WHISPER_NPM_PACKAGE@$WHISPER_NPM_VERSION"
+    rm -f "$tgz"
+    (cd "$tarballs" && npm pack --silent "$WHISPER_NPM_PACKAGE@$WHISPER_NPM_VERSION" >/dev/null) \
+      || die "npm pack $WHISPER_NPM_PACKAGE@$WHISPER_NPM_VERSION failed"
+  fi
+  local got
+  got=$(tarball_integrity "$tgz")
+  if [ "$got" != "$WHISPER_NPM_INTEGRITY" ]; then
+    rm -f "$tgz"
+    die "integrity mismatch for $WHISPER_NPM_PACKAGE@$WHISPER_NPM_VERSION: $got"
+  fi
+  rm -rf "$WHISPER_SRC"
+  mkdir -p "$WHISPER_SRC"
+  tar -xzf "$tgz" -C "$WHISPER_SRC" --strip-components=3 package/cpp/whisper.cpp
+  grep -q "VERSION $WHISPER_VERSION" "$WHISPER_SRC/CMakeLists.txt" \
+    || die "the package does not hold whisper.cpp $WHISPER_VERSION"
+  echo "$WHISPER_NPM_INTEGRITY" > "$stamp"
+}
+
+tarball_integrity() {
+  printf 'sha512-%s' "$(openssl dgst -sha512 -binary "$1" | base64 -w0)"
+}

@@ -1,0 +1,3 @@
+#include "tools/common/console.h"
+
+void useBinaryStdout() {}

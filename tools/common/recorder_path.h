@@ -1,0 +1,19 @@
+#pragma once
+// What happens to a recording between the microphone and the engine, applied
+// to a WAV file: packets of rate/100 frames, each down-mixed and brought to
+// 16 kHz on its own, exactly as the capture thread does.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/common/wav_file.h"
+
+std::uint64_t packetFrames(std::uint32_t rate);
+std::vector<float> convertLikeRecorder(const WavAudio& audio);
+
+// Removes the blanks the program trims off a recognised text: space, tab, CR, LF.
+std::string trimBlanks(const std::string& text);
+
+// Threads a recognition uses: logical processors minus two, at least four.
+int recognitionThreadCount(unsigned logicalProcessors);

@@ -1,0 +1,69 @@
+// make-test-model: writes whisper-format model files for tests and benchmarks.
+//   make-test-model [--preset micro|tiny|base] --random OUT
+//   make-test-model [--preset micro|tiny|base] --script "TEXT" OUT
+//   make-test-model [--preset micro|tiny|base] --silence OUT
+//   make-test-model [--preset micro|tiny|base] --script-file FILE OUT
+// --script-file reads the UTF-8 text from a file (Windows command lines are
+// not UTF-8).
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tools/testmodel/test_model.h"
+
+namespace {
+
+int usage() {
+    std::fputs("usage: make-test-model [--preset micro|tiny|base] (--random | --script TEXT | --script-file FILE | --silence) OUT\n",
+               stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string preset = "micro", mode, script, out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--preset" && i + 1 < argc) {
+            preset = argv[++i];
+        } else if (arg == "--random" || arg == "--silence") {
+            mode = arg;
+        } else if (arg == "--script" && i + 1 < argc) {
+            mode = arg;
+            script = argv[++i];
+        } else if (arg == "--script-file" && i + 1 < argc) {
+            mode = "--script";
+            std::ifstream in(argv[++i], std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "make-test-model: cannot read %s\n", argv[i]);
+                return 2;
+            }
+            script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } else if (!arg.empty() && arg[0] != '-' && out.empty()) {
+            out = arg;
+        } else {
+            return usage();
+        }
+    }
+    ModelHeader header;
+    if (mode.empty() || out.empty()) return usage();
+    if (!presetHeader(preset, header)) {
+        std::fprintf(stderr, "unknown preset: %s\n", preset.c_str());
+        return 2;
+    }
+    std::string error;
+    if (mode == "--random")
+        error = writeRandomModel(out, header);
+    else if (mode == "--silence")
+        error = writeSilenceModel(out, header);
+    else
+        error = writeScriptedModel(out, header, script);
+    if (!error.empty()) {
+        std::fprintf(stderr, "make-test-model: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// vornika-bench: figures, one per line, as "name value unit".
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+inline void figure(const std::string& name, double value, const char* unit) {
+    std::printf("%s %.6g %s\n", name.c_str(), value, unit);
+    std::fflush(stdout);
+}
+
+double median(std::vector<double> values);
+
+void benchConversion(double secondsPerCase);
+
+struct EngineBenchOptions {
+    std::string self;       // this executable, to start measuring children
+    std::string modelDir;   // where the scripted models are written (and reused)
+    std::vector<std::string> presets{"tiny", "base"};
+    int children = 3;       // child processes per side
+    int runs = 3;           // recognitions per child after one warm-up
+};
+void benchEngine(const EngineBenchOptions& options);
+
+// A measuring child: loads MODEL through velto ("velto") or the library
+// directly ("direct") and prints load_ms, run_ms and peak_rss_mb lines.
+int engineChild(const std::string& mode, const std::string& model, int runs);
+
+// Platform parts.
+std::string runAndCapture(const std::string& commandLine);
+double peakResidentMegabytes();

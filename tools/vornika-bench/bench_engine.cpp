@@ -1,0 +1,159 @@
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include <ggml-backend.h>
+#include <whisper.h>
+
+#include "engine/velto.h"
+#include "engine/velto_params.h"
+#include "tools/testmodel/test_model.h"
+#include "tools/vornika-bench/bench.h"
+
+namespace {
+
+// 25 tokens, a realistic sentence length for a 5 s dictation.
+constexpr const char* kScript =
+    "Bugun ertalab biz doʻstlarimiz bilan shahar markazidagi katta bogʻda uchrashdik va kelgusi hafta "
+    "boʻladigan yigʻilish rejasini batafsil muhokama qildik, hammasi yaxshi";
+constexpr int kBenchThreads = 2;
+
+std::vector<float> fiveSeconds() {
+    std::vector<float> samples(16000 * 5);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = 0.3f * std::sin(static_cast<float>(i) * 0.05f) * std::sin(static_cast<float>(i) * 0.0007f);
+    return samples;
+}
+
+double msSince(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
+}
+
+void quietLog(ggml_log_level, const char*, void*) {}
+void quietVelto(const char*) {}
+
+struct ChildFigures {
+    double loadMs = 0;
+    std::vector<double> runMs;
+    double peakMb = 0;
+    std::string text;
+};
+
+ChildFigures parseChild(const std::string& output) {
+    ChildFigures f;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "load_ms") words >> f.loadMs;
+        else if (key == "peak_rss_mb") words >> f.peakMb;
+        else if (key == "run_ms") for (double v; words >> v;) f.runMs.push_back(v);
+        else if (key == "text") std::getline(words, f.text);
+    }
+    return f;
+}
+
+}  // namespace
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+int engineChild(const std::string& mode, const std::string& model, int runs) {
+    const std::vector<float> samples = fiveSeconds();
+    std::vector<double> times;
+    std::string text;
+    if (mode == "velto") {
+        velto_set_log_callback(quietVelto);
+        const auto t = std::chrono::steady_clock::now();
+        if (velto_load(model.c_str(), 0) != 0) {
+            std::fprintf(stderr, "velto_load: %s\n", velto_last_error());
+            return 3;
+        }
+        std::printf("load_ms %.3f\n", msSince(t));
+        for (int i = 0; i <= runs; ++i) {
+            const auto s = std::chrono::steady_clock::now();
+            char* result = velto_transcribe(samples.data(), static_cast<int>(samples.size()), kBenchThreads);
+            if (i > 0) times.push_back(msSince(s));  // the first call is the warm-up
+            if (result == nullptr) return 3;
+            text = result;
+            velto_free_text(result);
+        }
+    } else {
+        whisper_log_set(quietLog, nullptr);
+        ggml_backend_load_all();
+        whisper_context_params cp = whisper_context_default_params();
+        cp.use_gpu = false;
+        cp.flash_attn = true;
+        const auto t = std::chrono::steady_clock::now();
+        whisper_context* ctx = whisper_init_from_file_with_params(model.c_str(), cp);
+        if (ctx == nullptr) return 3;
+        std::printf("load_ms %.3f\n", msSince(t));
+        const whisper_full_params params = veltoRecognitionParams(kBenchThreads);
+        for (int i = 0; i <= runs; ++i) {
+            const auto s = std::chrono::steady_clock::now();
+            if (whisper_full(ctx, params, samples.data(), static_cast<int>(samples.size())) != 0) return 3;
+            text.clear();
+            for (int k = 0; k < whisper_full_n_segments(ctx); ++k) text += whisper_full_get_segment_text(ctx, k);
+            if (i > 0) times.push_back(msSince(s));
+        }
+        whisper_free(ctx);
+    }
+    std::printf("run_ms");
+    for (double v : times) std::printf(" %.3f", v);
+    std::printf("\npeak_rss_mb %.1f\ntext %s\n", peakResidentMegabytes(), text.c_str());
+    return 0;
+}
+
+void benchEngine(const EngineBenchOptions& o) {
+    std::filesystem::create_directories(o.modelDir);
+    for (const std::string& preset : o.presets) {
+        ModelHeader header;
+        if (!presetHeader(preset, header)) continue;
+        const std::string model = (std::filesystem::path(o.modelDir) / ("scripted-" + preset + ".bin")).string();
+        if (!std::filesystem::exists(model)) {
+            const std::string error = writeScriptedModel(model, header, kScript);
+            if (!error.empty()) {
+                std::fprintf(stderr, "vornika-bench: %s\n", error.c_str());
+                continue;
+            }
+        }
+        std::map<std::string, std::vector<ChildFigures>> sides;
+        for (int c = 0; c < o.children; ++c) {
+            for (const char* mode : {"velto", "direct"}) {  // interleaved, so load drifts hit both sides
+                const std::string cmd = "\"" + o.self + "\" --child " + mode + " \"" + model + "\" " +
+                                        std::to_string(o.runs);
+                sides[mode].push_back(parseChild(runAndCapture(cmd)));
+            }
+        }
+        auto collect = [&](const std::string& mode, auto member) {
+            std::vector<double> all;
+            for (const ChildFigures& f : sides[mode]) member(f, all);
+            return all;
+        };
+        auto runs = [](const ChildFigures& f, std::vector<double>& all) { all.insert(all.end(), f.runMs.begin(), f.runMs.end()); };
+        auto loads = [](const ChildFigures& f, std::vector<double>& all) { all.push_back(f.loadMs); };
+        auto peaks = [](const ChildFigures& f, std::vector<double>& all) { all.push_back(f.peakMb); };
+        const double veltoRun = median(collect("velto", runs)), directRun = median(collect("direct", runs));
+        const double veltoPeak = median(collect("velto", peaks)), directPeak = median(collect("direct", peaks));
+        const std::string p = "engine_" + preset;
+        figure(p + "_velto_transcribe_5s_median", veltoRun / 1000.0, "s");
+        figure(p + "_whisper_full_5s_median", directRun / 1000.0, "s");
+        figure(p + "_transcribe_ratio", directRun > 0 ? veltoRun / directRun : 0, "x");
+        figure(p + "_velto_load_median", median(collect("velto", loads)), "ms");
+        figure(p + "_whisper_init_median", median(collect("direct", loads)), "ms");
+        figure(p + "_velto_peak_rss", veltoPeak, "MB");
+        figure(p + "_whisper_peak_rss", directPeak, "MB");
+        figure(p + "_peak_rss_ratio", directPeak > 0 ? veltoPeak / directPeak : 0, "x");
+        const bool same = !sides["velto"].empty() && !sides["direct"].empty() &&
+                          sides["velto"][0].text == sides["direct"][0].text && !sides["velto"][0].text.empty();
+        figure(p + "_same_text", same ? 1 : 0, "bool");
+    }
+}
