@@ -13,7 +13,7 @@ WHISPER_SRC=$VORNIKA_ROOT/third_party/whisper.cpp
 
 # Debian packages every build and test layer needs.
 VORNIKA_APT_PACKAGES=(
-  cmake ninja-build g++ googletest libgtest-dev nodejs npm openssl
+  cmake ninja-build g++ googletest libgtest-dev openssl
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xdotool xclip x11-utils
   pulseaudio pulseaudio-utils espeak-ng sox imagemagick
@@ -27,6 +27,8 @@ install_missing_packages() {
   for p in "${VORNIKA_APT_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
+  # npm fetches the whisper sources; some machines carry a Node.js that bundles it.
+  command -v npm >/dev/null 2>&1 || missing+=(npm)
   [ ${#missing[@]} -eq 0 ] && return 0
   log "installing: ${missing[*]}"
   local sudo=
