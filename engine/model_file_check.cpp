@@ -21,6 +21,8 @@ constexpr std::int32_t kMaxDims = 4;
 // Below this the decoder's self-attention cache cannot hold the prompt.
 constexpr std::int32_t kMinTextCtx = 16;
 
+// Sequential reads with the position kept here: asking the stream for it
+// costs a system call, and the vocabulary alone is 100 000 small reads.
 class Reader {
 public:
     explicit Reader(const char* path) : in_(path, std::ios::binary) {
@@ -30,11 +32,12 @@ public:
         in_.seekg(0, std::ios::beg);
     }
     bool isOpen() const { return static_cast<bool>(in_) && size_ >= 0; }
-    std::int64_t remaining() { return size_ - static_cast<std::int64_t>(in_.tellg()); }
+    std::int64_t remaining() const { return size_ - position_; }
 
     bool readInt(std::int32_t& value) {
         unsigned char b[4];
         if (remaining() < 4 || !in_.read(reinterpret_cast<char*>(b), 4)) return false;
+        position_ += 4;
         value = static_cast<std::int32_t>(std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
                                           std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24);
         return true;
@@ -42,17 +45,21 @@ public:
     bool readBytes(std::string& out, std::int64_t count) {
         if (count < 0 || remaining() < count) return false;
         out.resize(static_cast<std::size_t>(count));
-        return count == 0 || static_cast<bool>(in_.read(out.data(), count));
+        if (count > 0 && !in_.read(out.data(), count)) return false;
+        position_ += count;
+        return true;
     }
     bool skip(std::int64_t count) {
         if (count < 0 || remaining() < count) return false;
         in_.seekg(count, std::ios::cur);
+        position_ += count;
         return static_cast<bool>(in_);
     }
 
 private:
     std::ifstream in_;
     std::int64_t size_ = -1;
+    std::int64_t position_ = 0;
 };
 
 // The library's own mapping asserts (ends the process) on an unknown ftype.

@@ -8,6 +8,7 @@
 #include <ggml-backend.h>
 #include <whisper.h>
 
+#include "engine/model_file_check.h"
 #include "engine/velto.h"
 #include "engine/velto_params.h"
 #include "tools/testmodel/test_model.h"
@@ -125,6 +126,12 @@ void benchEngine(const EngineBenchOptions& o) {
                 continue;
             }
         }
+        std::vector<double> checks;
+        for (int i = 0; i < 5; ++i) {
+            const auto t = std::chrono::steady_clock::now();
+            (void)checkModelFile(model.c_str());
+            checks.push_back(msSince(t));
+        }
         std::map<std::string, std::vector<ChildFigures>> sides;
         for (int c = 0; c < o.children; ++c) {
             for (const char* mode : {"velto", "direct"}) {  // interleaved, so load drifts hit both sides
@@ -148,6 +155,7 @@ void benchEngine(const EngineBenchOptions& o) {
         figure(p + "_whisper_full_5s_median", directRun / 1000.0, "s");
         figure(p + "_transcribe_ratio", directRun > 0 ? veltoRun / directRun : 0, "x");
         figure(p + "_velto_load_median", median(collect("velto", loads)), "ms");
+        figure(p + "_model_check_median", median(checks), "ms");
         figure(p + "_whisper_init_median", median(collect("direct", loads)), "ms");
         figure(p + "_velto_peak_rss", veltoPeak, "MB");
         figure(p + "_whisper_peak_rss", directPeak, "MB");
