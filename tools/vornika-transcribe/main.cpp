@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -79,6 +80,10 @@ int main(int argc, char** argv) {
                  analysis.seconds);
     if (analysis.verdict != TakeVerdict::Ok) return kExitRejected;
 
+    if (take.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        std::fprintf(stderr, "vornika-transcribe: %s: too long for one recognition\n", input.c_str());
+        return kExitBadInput;
+    }
     const std::vector<float> levelled = normalizeLevel(take);
     if (!saveTake.empty() && !writeFloatWav(saveTake, levelled, kEngineRate)) {
         std::fprintf(stderr, "vornika-transcribe: cannot write %s\n", saveTake.c_str());
