@@ -28,15 +28,13 @@ bool readWaveFormat(const std::uint8_t* bytes, std::size_t size, WaveFormatField
     fields.blockAlign = u16(bytes + 12);
     fields.bitsPerSample = u16(bytes + 14);
     if (size >= 18) fields.cbSize = u16(bytes + 16);
-    if (fields.formatTag == kWaveFormatExtensible && fields.cbSize >= kExtensibleExtra &&
-        size >= kSubFormatOffset + 16 && std::memcmp(bytes + kSubFormatOffset + 2, kSubtypeTail, 14) == 0 &&
-        bytes[kSubFormatOffset + 1] == 0) {
-        fields.hasSubFormat = true;
+    fields.hasSubFormat = fields.formatTag == kWaveFormatExtensible && fields.cbSize >= kExtensibleExtra &&
+                          size >= kSubFormatOffset + 16;
+    // Only the standard KSDATAFORMAT_SUBTYPE GUIDs name PCM or IEEE float.
+    if (fields.hasSubFormat && bytes[kSubFormatOffset + 1] == 0 &&
+        std::memcmp(bytes + kSubFormatOffset + 2, kSubtypeTail, 14) == 0) {
         fields.subFormatIsFloat = bytes[kSubFormatOffset] == kWaveFormatIeeeFloat;
         fields.subFormatIsPcm = bytes[kSubFormatOffset] == kWaveFormatPcm;
-    } else if (fields.formatTag == kWaveFormatExtensible && fields.cbSize >= kExtensibleExtra &&
-               size >= kSubFormatOffset + 16) {
-        fields.hasSubFormat = true;  // some other sub-format
     }
     return true;
 }
