@@ -4,11 +4,6 @@
 
 namespace {
 
-std::uint16_t u16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
 // GUID {0000000X-0000-0010-8000-00AA00389B71} in memory order, X at byte 0.
 constexpr std::uint8_t kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
@@ -22,12 +17,12 @@ constexpr std::uint16_t kExtensibleExtra = 22;
 bool readWaveFormat(const std::uint8_t* bytes, std::size_t size, WaveFormatFields& fields) {
     fields = {};
     if (bytes == nullptr || size < kBasicSize) return false;
-    fields.formatTag = u16(bytes);
-    fields.channels = u16(bytes + 2);
-    fields.samplesPerSec = u32(bytes + 4);
-    fields.blockAlign = u16(bytes + 12);
-    fields.bitsPerSample = u16(bytes + 14);
-    if (size >= 18) fields.cbSize = u16(bytes + 16);
+    fields.formatTag = readLe16(bytes);
+    fields.channels = readLe16(bytes + 2);
+    fields.samplesPerSec = readLe32(bytes + 4);
+    fields.blockAlign = readLe16(bytes + 12);
+    fields.bitsPerSample = readLe16(bytes + 14);
+    if (size >= 18) fields.cbSize = readLe16(bytes + 16);
     fields.hasSubFormat = fields.formatTag == kWaveFormatExtensible && fields.cbSize >= kExtensibleExtra &&
                           size >= kSubFormatOffset + 16;
     // Only the standard KSDATAFORMAT_SUBTYPE GUIDs name PCM or IEEE float.

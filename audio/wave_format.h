@@ -23,6 +23,12 @@ struct WaveFormatFields {
     bool subFormatIsPcm = false;            // KSDATAFORMAT_SUBTYPE_PCM
 };
 
+// Little-endian fields of RIFF/WAVE records.
+inline std::uint16_t readLe16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+inline std::uint32_t readLe32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
 // Fills the fields from `size` bytes; false when fewer than the 16 bytes of the
 // basic record are there.
 bool readWaveFormat(const std::uint8_t* bytes, std::size_t size, WaveFormatFields& fields);

@@ -6,10 +6,6 @@
 
 namespace {
 
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
 void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -47,7 +43,7 @@ std::string parseWav(const std::vector<std::uint8_t>& file, WavAudio& audio) {
     std::size_t pos = 12;
     while (pos + 8 <= file.size()) {
         const std::uint8_t* chunk = file.data() + pos;
-        const std::uint32_t size = u32(chunk + 4);
+        const std::uint32_t size = readLe32(chunk + 4);
         const std::size_t body = pos + 8;
         const std::size_t available = file.size() - body;
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
