@@ -163,12 +163,3 @@ TEST(RecorderPath, PacketsOfATenthOfTheRateWithAShorterLastOne) {
     EXPECT_FLOAT_EQ(take[160], 1.0f);  // the second packet starts its own phase
     EXPECT_FLOAT_EQ(take[323], 9.5f);  // the short last packet: samples 8..11
 }
-
-TEST(RecorderPath, TrimAndThreadCount) {
-    EXPECT_EQ(trimBlanks(" \t Salom dunyo\r\n"), "Salom dunyo");
-    EXPECT_EQ(trimBlanks(" \r\n\t "), "");
-    EXPECT_EQ(trimBlanks("\xC2\xA0x\xC2\xA0"), "\xC2\xA0x\xC2\xA0");  // only the four ASCII blanks
-    EXPECT_EQ(recognitionThreadCount(2), 4);
-    EXPECT_EQ(recognitionThreadCount(6), 4);
-    EXPECT_EQ(recognitionThreadCount(16), 14);
-}

@@ -17,14 +17,3 @@ std::vector<float> convertLikeRecorder(const WavAudio& audio) {
     }
     return take;
 }
-
-std::string trimBlanks(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-int recognitionThreadCount(unsigned logicalProcessors) {
-    return std::max(4, static_cast<int>(logicalProcessors) - 2);
-}

@@ -11,9 +11,3 @@
 
 std::uint64_t packetFrames(std::uint32_t rate);
 std::vector<float> convertLikeRecorder(const WavAudio& audio);
-
-// Removes the blanks the program trims off a recognised text: space, tab, CR, LF.
-std::string trimBlanks(const std::string& text);
-
-// Threads a recognition uses: logical processors minus two, at least four.
-int recognitionThreadCount(unsigned logicalProcessors);

@@ -1,17 +1,23 @@
 // vornika-transcribe: runs a WAV file through the same path a dictation takes
-// (recorder conversion, take check, levelling, the engine with the program's
-// fixed parameters) and prints the recognised text.
+// (recorder conversion, take check, levelling, then the transcription service
+// with its model load, warm-up and fixed recognition parameters) and prints
+// the recognised text.
 //   vornika-transcribe --model MODEL [--save-take OUT.wav] [--verbose] FILE.wav
-// stdout: the text (UTF-8, one line). stderr: verdict, peak, seconds, timings.
+// stdout: the text (UTF-8, one line). stderr: verdict, peak, seconds, timings,
+// and the program's own error text when the service reports one.
 // Exit codes: 0 text printed, 2 bad input file, 3 model or engine failure,
 // 4 take rejected (silent or too short).
 
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <limits>
 #include <string>
-#include <thread>
 
+#include "diag/encoding.h"
+#include "diag/folders.h"
+#include "engine/recognition_threads.h"
+#include "engine/transcription_service.h"
 #include "engine/velto.h"
 #include "tools/common/console.h"
 #include "tools/common/recorder_path.h"
@@ -25,9 +31,7 @@ constexpr int kExitRejected = 4;
 
 bool verbose = false;
 
-void engineLog(const char* text) {
-    if (verbose) std::fputs(text, stderr);
-}
+void engineLog(const char* text) { std::fputs(text, stderr); }
 
 const char* verdictName(TakeVerdict verdict) {
     switch (verdict) {
@@ -90,34 +94,26 @@ int main(int argc, char** argv) {
         return kExitBadInput;
     }
 
-    velto_set_log_callback(engineLog);
-    const auto loadStart = std::chrono::steady_clock::now();
-    // Graphics card first, processor as fallback, as the program loads it.
-    int rc = velto_load(model.c_str(), 1);
-    if (rc != 0) {
-        std::fprintf(stderr, "GPU load failed (%s), trying the CPU\n", velto_last_error());
-        rc = velto_load(model.c_str(), 0);
-    }
-    if (rc != 0) {
-        std::fprintf(stderr, "vornika-transcribe: model load failed: %s\n", velto_last_error());
-        return kExitEngine;
-    }
-    std::fprintf(stderr, "load: %.0f ms (%s)\n", millisecondsSince(loadStart), velto_backend());
+    // The model named on the command line stands in for the program's search.
+    const std::wstring modelPath = fromUtf8(model);
+    TranscriptionService service({[modelPath] { return fileExists(modelPath) ? modelPath : std::wstring(); }, nullptr});
+    // The library's messages would otherwise reach the log's debug output.
+    velto_set_log_callback(verbose ? engineLog : nullptr);
 
-    const int threads = recognitionThreadCount(std::thread::hardware_concurrency());
-    const auto start = std::chrono::steady_clock::now();
-    char* text = velto_transcribe(levelled.data(), static_cast<int>(levelled.size()), threads);
-    const double elapsed = millisecondsSince(start);
-    if (text == nullptr) {
-        std::fprintf(stderr, "vornika-transcribe: recognition failed: %s\n", velto_last_error());
-        velto_unload();
+    std::promise<TranscribeResult> delivered;
+    const auto submitted = std::chrono::steady_clock::now();
+    service.submit(levelled, [&delivered](TranscribeResult result) { delivered.set_value(std::move(result)); });
+    const TranscribeResult result = delivered.get_future().get();
+    const double total = millisecondsSince(submitted);
+    service.shutdown();
+    if (!result.error.empty()) {
+        std::fprintf(stderr, "vornika-transcribe: %s\n", toUtf8(result.error).c_str());
         return kExitEngine;
     }
-    const std::string result = trimBlanks(text);
-    velto_free_text(text);
-    velto_unload();
-    std::fprintf(stderr, "transcribe: %.0f ms, %d threads, %.2fx real time\n", elapsed, threads,
-                 analysis.seconds * 1000.0 / elapsed);
-    std::printf("%s\n", result.c_str());
+    const double recognition = result.seconds * 1000.0;
+    std::fprintf(stderr, "service: %.0f ms from submit to result (load and warm-up included)\n", total);
+    std::fprintf(stderr, "transcribe: %.0f ms, %d threads, %.2fx real time\n", recognition, recognitionThreads(),
+                 recognition > 0 ? analysis.seconds * 1000.0 / recognition : 0.0);
+    std::printf("%s\n", toUtf8(result.text).c_str());
     return 0;
 }

@@ -1,0 +1,44 @@
+#include "diag/log_io.h"
+
+#include <memory>
+
+#include <windows.h>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+}  // namespace
+
+LocalTime localTimeNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+void writeDebugOutput(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
+
+bool appendToFile(const std::wstring& path, const std::string& bytes) {
+    // Opened and closed for every line, shared, so other programs may read,
+    // rotate or delete the log while the program runs.
+    const HANDLE raw = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    const UniqueHandle file(raw);
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::optional<std::uint64_t> fileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void deleteFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+void renameFile(const std::wstring& from, const std::wstring& to) { MoveFileW(from.c_str(), to.c_str()); }

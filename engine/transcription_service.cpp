@@ -1,0 +1,231 @@
+#include "engine/transcription_service.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <system_error>
+
+#include "diag/encoding.h"
+#include "diag/log.h"
+#include "engine/model_location.h"
+#include "engine/recognised_text.h"
+#include "engine/recognition_threads.h"
+#include "engine/velto.h"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+long long wholeMillisecondsSince(SteadyClock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count();
+}
+
+std::wstring engineError() { return fromUtf8(velto_last_error()); }
+
+// One second of low-level noise (within +-0.001), the same on every run.
+std::vector<float> warmUpNoise() {
+    std::vector<float> samples(16000);
+    for (std::uint64_t i = 0; i < samples.size(); ++i) {
+        const auto step = static_cast<float>((i * 2654435761ULL) % 2001);
+        samples[i] = step / 1000.0f * 0.001f - 0.001f;
+    }
+    return samples;
+}
+
+}  // namespace
+
+TranscriptionService& TranscriptionService::instance() {
+    static TranscriptionService service;
+    return service;
+}
+
+TranscriptionService::TranscriptionService(ServiceSurroundings surroundings)
+    : locateModel(surroundings.locateModel ? std::move(surroundings.locateModel) : findModelFile),
+      clock(surroundings.clock != nullptr ? *surroundings.clock : steadyServiceClock()),
+      lastUsed(clock.now()) {
+    velto_set_log_callback(onEngineLog);
+    worker = std::thread(&TranscriptionService::workerLoop, this);
+}
+
+TranscriptionService::~TranscriptionService() {
+    beginStopping();
+    wake.notify_all();
+    if (!worker.joinable()) return;
+    // Destroyed from its own worker (a callback ending the process): joining
+    // would throw inside a destructor, so the thread is left to finish.
+    if (worker.get_id() == std::this_thread::get_id())
+        worker.detach();
+    else
+        worker.join();
+}
+
+void TranscriptionService::setUseGpu(bool value) { useGpu = value; }
+
+void TranscriptionService::setIdleUnloadSeconds(int seconds) {
+    idleUnloadSeconds = seconds < kShortestIdleUnloadSeconds ? kShortestIdleUnloadSeconds : seconds;
+}
+
+void TranscriptionService::requestPreload() {
+    {
+        const std::lock_guard lock(mutex);
+        if (stopping || modelLoaded || preloadRequested) return;
+        preloadRequested = true;
+    }
+    wake.notify_one();
+}
+
+void TranscriptionService::unloadSoon() {
+    idleUnloadSeconds = kShortestIdleUnloadSeconds;
+    wake.notify_one();
+}
+
+void TranscriptionService::submit(std::vector<float> samples, ResultCallback callback) {
+    {
+        const std::lock_guard lock(mutex);
+        if (stopping) return;
+        jobs.push_back({std::move(samples), std::move(callback)});
+        lastUsed = clock.now();
+    }
+    wake.notify_one();
+}
+
+bool TranscriptionService::beginStopping() {
+    const std::lock_guard lock(mutex);
+    if (stopping) return false;
+    stopping = true;
+    return true;
+}
+
+void TranscriptionService::shutdown() {
+    if (!beginStopping()) return;
+    wake.notify_all();
+    // Not every thread library detects a thread joining itself; it would hang.
+    if (worker.get_id() == std::this_thread::get_id())
+        throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    if (worker.joinable()) worker.join();
+}
+
+void TranscriptionService::workerLoop() {
+    for (;;) {
+        std::unique_lock lock(mutex);
+        while (jobs.empty()) {
+            if (stopping || preloadRequested) break;
+            if (!modelLoaded) {
+                wake.wait(lock);
+                continue;
+            }
+            const auto deadline = lastUsed + std::chrono::seconds(idleUnloadSeconds.load());
+            if (!clock.waitUntil(wake, lock, deadline)) continue;
+            if (jobs.empty() && !preloadRequested) {
+                // Under the lock: a submit arriving now waits for the unload.
+                unloadModel();
+                logLine(L"model RAM'dan bo'shatildi (ishlatilmadi)");
+            }
+        }
+        if (stopping && jobs.empty()) {
+            lock.unlock();
+            unloadModel();
+            return;
+        }
+        std::optional<TranscribeJob> job;
+        if (!jobs.empty()) {
+            job.emplace(std::move(jobs.front()));
+            jobs.pop_front();
+        }
+        preloadRequested = false;  // a queued job loads the model itself
+        lock.unlock();
+
+        if (job) {
+            TranscribeResult result = runJob(job->samples);
+            lock.lock();
+            lastUsed = clock.now();
+            lock.unlock();
+            if (job->callback) job->callback(std::move(result));
+        } else {
+            std::wstring ignored;
+            ensureModelLoaded(ignored);
+            lock.lock();
+            lastUsed = clock.now();
+            lock.unlock();
+        }
+    }
+}
+
+bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
+    if (modelLoaded) return true;
+    const EnginePath model = prepareEnginePath(locateModel());
+    if (!model.error.empty()) {
+        error = model.error;
+        return false;
+    }
+    const bool gpu = useGpu;
+    logLine(L"model yuklanmoqda: " + model.path + (gpu ? L" (GPU)" : L" (CPU)"));
+    const auto start = SteadyClock::now();
+    int rc = velto_load(model.asciiPath.c_str(), gpu ? 1 : 0);
+    if (rc != 0 && gpu) {
+        // The preference stays: after the next unload the graphics card is tried again.
+        logLine(L"GPU'da yuklanmadi (" + engineError() + L") \u2014 CPU'ga o'tilmoqda");
+        rc = velto_load(model.asciiPath.c_str(), 0);
+    }
+    if (rc != 0) {
+        error = kModelLoadFailedText;
+        logLine(L"XATO: velto_load = " + std::to_wstring(rc) + L" (" + engineError() + L")");
+        return false;
+    }
+    const long long elapsed = wholeMillisecondsSince(start);
+    modelLoaded = true;
+    logLine(L"model yuklandi: " + fromUtf8(velto_backend()) + L", " + std::to_wstring(elapsed) + L" ms");
+    warmUp();
+    return true;
+}
+
+// The engine's first recognition after a load pays one-time costs; one
+// second of near-silence pays them here instead of in the user's dictation.
+void TranscriptionService::warmUp() {
+    const auto start = SteadyClock::now();
+    const std::vector<float> noise = warmUpNoise();
+    if (char* text = velto_transcribe(noise.data(), static_cast<int>(noise.size()), recognitionThreads()))
+        velto_free_text(text);
+    logLine(L"isitish tugadi: " + std::to_wstring(wholeMillisecondsSince(start)) + L" ms");
+}
+
+TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples) {
+    TranscribeResult result;
+    if (samples.empty()) {
+        result.error = kNoSamplesText;
+        return result;
+    }
+    if (!ensureModelLoaded(result.error)) return result;
+    // The engine counts samples in an int; a longer recording (over 37 hours)
+    // would reach it truncated.
+    if (samples.size() > static_cast<std::size_t>(INT_MAX)) {
+        result.error = kRecognitionFailedText;
+        logLine(L"XATO: velto_transcribe = NULL (too many samples)");
+        return result;
+    }
+    const auto start = SteadyClock::now();
+    char* text8 = velto_transcribe(samples.data(), static_cast<int>(samples.size()), recognitionThreads());
+    result.seconds = std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now() - start).count() / 1e9;
+    if (text8 == nullptr) {
+        result.error = kRecognitionFailedText;
+        logLine(L"XATO: velto_transcribe = NULL (" + engineError() + L")");
+        return result;
+    }
+    result.text = trimBlanks(fromUtf8(text8));
+    velto_free_text(text8);
+    return result;
+}
+
+void TranscriptionService::unloadModel() {
+    if (!modelLoaded) return;
+    velto_unload();
+    modelLoaded = false;
+}
+
+void onEngineLog(const char* text) {
+    if (text == nullptr) return;
+    std::wstring line = fromUtf8(text);
+    while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.pop_back();
+    if (!line.empty()) logLine(L"whisper: " + line);
+}

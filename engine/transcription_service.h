@@ -1,0 +1,102 @@
+#pragma once
+// The one owner of the speech model. A single worker thread takes recordings
+// from a FIFO queue, loads the model when needed (graphics card first,
+// processor as fallback) and warms it up, recognises each recording, hands
+// the result to the job's callback and unloads the model after an idle time.
+// Every engine call is made on the worker; the public operations may be
+// called from any thread.
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/service_clock.h"
+
+struct TranscribeResult {
+    std::wstring text;    // recognised and trimmed; empty on error, and may be empty without one
+    std::wstring error;   // user text in Uzbek; empty on success
+    double seconds = 0;   // the recognition call alone; 0 when it was not attempted
+};
+
+// Called once per job, on the worker thread, without the service's lock.
+using ResultCallback = std::function<void(TranscribeResult)>;
+
+inline constexpr wchar_t kNoSamplesText[] = L"Ovoz yozilmadi";
+inline constexpr wchar_t kModelLoadFailedText[] =
+    L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.";
+inline constexpr wchar_t kRecognitionFailedText[] = L"Transkripsiya bajarilmadi";
+
+inline constexpr int kDefaultIdleUnloadSeconds = 180;
+inline constexpr int kShortestIdleUnloadSeconds = 10;
+
+// What the program takes from its surroundings; tools and tests replace it.
+struct ServiceSurroundings {
+    std::function<std::wstring()> locateModel;  // the model file's full path or ""; findModelFile when empty
+    ServiceClock* clock = nullptr;              // the steady clock when null
+};
+
+class TranscriptionService {
+public:
+    // The process-wide service, created by the first call.
+    static TranscriptionService& instance();
+
+    explicit TranscriptionService(ServiceSurroundings surroundings = {});
+    ~TranscriptionService();
+    TranscriptionService(const TranscriptionService&) = delete;
+    TranscriptionService& operator=(const TranscriptionService&) = delete;
+
+    // Used by the next load; a loaded model keeps its device.
+    void setUseGpu(bool useGpu);
+    // Raised to 10 when smaller; read the next time the worker sets its deadline.
+    void setIdleUnloadSeconds(int seconds);
+    // Loads the model ahead of the first job (nothing when loaded, stopping or already asked).
+    void requestPreload();
+    // Idle interval down to 10 s, deadline recomputed at once.
+    void unloadSoon();
+    // Queues a recording; after shutdown it is dropped and the callback never runs.
+    void submit(std::vector<float> samples, ResultCallback callback);
+    // Finishes every queued job, unloads the model and joins the worker. A
+    // second call returns at once; a call from the worker itself throws
+    // std::system_error (a thread cannot join itself).
+    void shutdown();
+
+    bool modelIsLoaded() const { return modelLoaded; }
+    int idleUnloadSecondsSetting() const { return idleUnloadSeconds; }
+
+private:
+    struct TranscribeJob {
+        std::vector<float> samples;
+        ResultCallback callback;
+    };
+
+    void workerLoop();
+    bool ensureModelLoaded(std::wstring& error);
+    void warmUp();
+    TranscribeResult runJob(const std::vector<float>& samples);
+    void unloadModel();
+    bool beginStopping();
+
+    std::function<std::wstring()> locateModel;
+    ServiceClock& clock;
+
+    std::atomic<bool> useGpu{true};
+    std::atomic<int> idleUnloadSeconds{kDefaultIdleUnloadSeconds};
+    std::atomic<bool> modelLoaded{false};  // written only by the worker
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<TranscribeJob> jobs;
+    bool stopping = false;
+    bool preloadRequested = false;
+    ServiceClock::TimePoint lastUsed;
+
+    std::thread worker;  // last: starts once everything above exists
+};
+
+// The sink handed to the engine for the library's own messages (any thread).
+void onEngineLog(const char* text);

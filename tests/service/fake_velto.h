@@ -1,0 +1,49 @@
+#pragma once
+// A stand-in for the engine's velto_* functions, linked into the service
+// tests in place of the real engine: scripted outcomes, recorded calls, and a
+// gate that holds recognitions so tests can line jobs up behind one another.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fakevelto {
+
+struct Script {
+    int gpuLoadResult = 0;  // what velto_load returns for useGpu 1 and 0
+    int cpuLoadResult = 0;
+    std::string gpuLoadError = "no GPU device";
+    std::string cpuLoadError = "invalid model file: header truncated";
+    std::string gpuBackend = "Vulkan";
+    // The recognised text; nullopt makes velto_transcribe fail. "{count}" is
+    // replaced by the number of samples, so jobs can be told apart.
+    std::optional<std::string> text = " Salom dunyo\r\n";
+    std::string transcribeError = "whisper_full failed";
+};
+
+struct Calls {
+    std::vector<std::string> loadPaths;
+    std::vector<int> loadGpuFlags;
+    std::vector<std::size_t> transcribeCounts;
+    std::vector<int> transcribeThreads;
+    std::vector<float> firstSamples;  // the samples of the first recognition
+    int unloads = 0;                  // velto_unload calls that found a model
+    int texts = 0, freed = 0;         // texts handed out and given back
+    std::vector<std::thread::id> threads;  // every engine call's thread
+};
+
+void reset(const Script& script = {});
+Calls calls();
+bool loaded();
+
+// While held, velto_transcribe waits (recognitions of holdCount samples only,
+// or all when holdCount is 0) until released.
+void hold(std::size_t holdCount = 0);
+void release();
+
+// Sends a message through the sink the service registered.
+void emitLibraryLog(const char* text);
+
+}  // namespace fakevelto

@@ -1,0 +1,78 @@
+#include "tests/service/service_fixture.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "diag/encoding.h"
+#include "diag/folders.h"
+#include "diag/log.h"
+#include "engine/model_location.h"
+
+bool ManualClock::waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, TimePoint deadline) {
+    if (now() >= deadline) return true;
+    wake.wait_for(lock, std::chrono::milliseconds(1));
+    return now() >= deadline;
+}
+
+ResultCallback Collected::callback() {
+    return [this](TranscribeResult result) {
+        const std::lock_guard lock(mutex);
+        results.push_back(std::move(result));
+        threads.push_back(std::this_thread::get_id());
+    };
+}
+
+std::size_t Collected::count() {
+    const std::lock_guard lock(mutex);
+    return results.size();
+}
+
+bool eventually(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(40)); }
+
+void ServiceTest::SetUp() {
+    fakevelto::reset();
+    initLogIn(folder.path());
+    installFolder = folder / L"install";
+    ASSERT_TRUE(writeFile(modelPath(), "model"));
+}
+
+ServiceSurroundings ServiceTest::surroundings() {
+    return {[this] { return findModelFileIn(installFolder, L""); }, &clock};
+}
+
+std::wstring ServiceTest::modelPath() const {
+    return installFolder + kPathSeparator + L"models" + kPathSeparator + kModelFileName;
+}
+
+std::vector<std::wstring> ServiceTest::logTexts() {
+    const std::string content = readFile(logFilePath());
+    std::vector<std::wstring> texts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2)
+        texts.push_back(fromUtf8(content.substr(start + 20, end - start - 20)));
+    return texts;
+}
+
+std::size_t ServiceTest::logCount(const std::wstring& prefix) {
+    std::size_t count = 0;
+    for (const std::wstring& text : logTexts()) count += startsWith(text, prefix);
+    return count;
+}
+
+bool startsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
+
+bool isTimedLine(const std::wstring& text, const std::wstring& prefix) {
+    if (!startsWith(text, prefix) || text.size() < prefix.size() + 4) return false;
+    const std::wstring number = text.substr(prefix.size(), text.size() - prefix.size() - 3);
+    return text.substr(text.size() - 3) == L" ms" && !number.empty() &&
+           std::all_of(number.begin(), number.end(), [](wchar_t c) { return std::iswdigit(c); });
+}

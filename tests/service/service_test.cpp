@@ -1,0 +1,343 @@
+#include <climits>
+#include <system_error>
+
+#include "diag/encoding.h"
+#include "engine/recognised_text.h"
+#include "engine/recognition_threads.h"
+#include "tests/service/service_fixture.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::vector<float> kSecond(16000, 0.1f);
+
+std::vector<float> samplesOf(std::size_t count) { return std::vector<float>(count, 0.2f); }
+
+}  // namespace
+
+TEST_F(ServiceTest, GraphicsCardFailsThenProcessorLoads) {
+    fakevelto::Script script;
+    script.gpuLoadResult = 1;
+    fakevelto::reset(script);
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.submit(kSecond, got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    }
+    EXPECT_EQ(got.results[0].text, L"Salom dunyo");
+    EXPECT_EQ(got.results[0].error, L"");
+    EXPECT_GE(got.results[0].seconds, 0.0);
+    EXPECT_EQ(fakevelto::calls().loadGpuFlags, (std::vector<int>{1, 0}));
+    EXPECT_EQ(fakevelto::calls().loadPaths[0], toAsciiPath(modelPath()));
+
+    const std::vector<std::wstring> log = logTexts();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0], L"model yuklanmoqda: " + modelPath() + L" (GPU)");
+    EXPECT_EQ(log[1], L"GPU'da yuklanmadi (no GPU device) \u2014 CPU'ga o'tilmoqda");
+    EXPECT_TRUE(isTimedLine(log[2], L"model yuklandi: CPU, ")) << toUtf8(log[2]);
+    EXPECT_TRUE(isTimedLine(log[3], L"isitish tugadi: ")) << toUtf8(log[3]);
+}
+
+TEST_F(ServiceTest, DeviceChoiceAndBackendName) {
+    {
+        TranscriptionService service(surroundings());  // graphics card by default
+        service.requestPreload();
+        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    }
+    EXPECT_EQ(fakevelto::calls().loadGpuFlags, std::vector<int>{1});
+    EXPECT_TRUE(isTimedLine(logTexts().at(1), L"model yuklandi: Vulkan, "));
+
+    fakevelto::reset();
+    {
+        TranscriptionService service(surroundings());
+        service.setUseGpu(false);
+        service.requestPreload();
+        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    }
+    EXPECT_EQ(fakevelto::calls().loadGpuFlags, std::vector<int>{0});
+    EXPECT_EQ(logCount(L"model yuklanmoqda: " + modelPath() + L" (CPU)"), 1u);
+}
+
+TEST_F(ServiceTest, BothLoadsFailAndTheNextJobTriesAgain) {
+    fakevelto::Script script;
+    script.gpuLoadResult = 1;
+    script.cpuLoadResult = 1;
+    fakevelto::reset(script);
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.submit(kSecond, got.callback());
+        service.submit(kSecond, got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
+    }
+    for (const TranscribeResult& result : got.results) {
+        EXPECT_EQ(result.error, L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.");
+        EXPECT_EQ(result.text, L"");
+        EXPECT_EQ(result.seconds, 0.0);
+    }
+    EXPECT_EQ(fakevelto::calls().loadGpuFlags, (std::vector<int>{1, 0, 1, 0}));
+    EXPECT_TRUE(fakevelto::calls().transcribeCounts.empty());
+    EXPECT_EQ(logCount(L"XATO: velto_load = 1 (invalid model file: header truncated)"), 2u);
+}
+
+TEST_F(ServiceTest, EmptySamplesNeverTouchTheModel) {
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.submit({}, got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    }
+    EXPECT_EQ(got.results[0].error, L"Ovoz yozilmadi");
+    EXPECT_EQ(got.results[0].seconds, 0.0);
+    EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
+}
+
+TEST_F(ServiceTest, RecognitionFailureAndBlankTexts) {
+    fakevelto::Script script;
+    script.text = std::nullopt;
+    fakevelto::reset(script);
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.submit(kSecond, got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    }
+    EXPECT_EQ(got.results[0].error, L"Transkripsiya bajarilmadi");
+    EXPECT_EQ(got.results[0].text, L"");
+    // The failed warm-up logs nothing; the failed job logs once.
+    EXPECT_EQ(logCount(L"XATO: velto_transcribe = NULL ("), 1u);
+    EXPECT_EQ(logCount(L"XATO: velto_transcribe = NULL (whisper_full failed)"), 1u);
+
+    script.text = " \t\r\n \n";
+    fakevelto::reset(script);
+    {
+        TranscriptionService service(surroundings());
+        service.submit(kSecond, got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
+    }
+    EXPECT_EQ(got.results[1].text, L"");
+    EXPECT_EQ(got.results[1].error, L"");
+    EXPECT_EQ(fakevelto::calls().texts, fakevelto::calls().freed);
+}
+
+TEST(RecognisedText, TrimsOnlyTheFourBlanks) {
+    EXPECT_EQ(trimBlanks(L" \t Salom dunyo\r\n"), L"Salom dunyo");
+    EXPECT_EQ(trimBlanks(L" \r\n\t "), L"");
+    EXPECT_EQ(trimBlanks(L"a \n b"), L"a \n b");
+    EXPECT_EQ(trimBlanks(L"\u00A0x\u3000"), L"\u00A0x\u3000");
+}
+
+TEST(RecognitionThreads, ProcessorsLessTwoButAtLeastFour) {
+    EXPECT_EQ(recognitionThreadsFor(0), 4);
+    EXPECT_EQ(recognitionThreadsFor(2), 4);
+    EXPECT_EQ(recognitionThreadsFor(6), 4);
+    EXPECT_EQ(recognitionThreadsFor(7), 5);
+    EXPECT_EQ(recognitionThreadsFor(64), 62);
+    EXPECT_EQ(recognitionThreadsFor(UINT_MAX), INT_MAX - 2);
+    EXPECT_GE(recognitionThreads(), 4);
+}
+
+TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
+    {
+        TranscriptionService service(surroundings());
+        service.requestPreload();
+        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    }
+    const fakevelto::Calls calls = fakevelto::calls();
+    ASSERT_EQ(calls.firstSamples.size(), 16000u);
+    EXPECT_EQ(calls.firstSamples[0], -0.001f);
+    EXPECT_EQ(calls.firstSamples[1], static_cast<float>(2654435761ULL % 2001) / 1000.0f * 0.001f - 0.001f);
+    for (float sample : calls.firstSamples) ASSERT_TRUE(sample >= -0.001f && sample <= 0.0011f) << sample;
+    EXPECT_EQ(calls.transcribeThreads[0], recognitionThreads());
+    EXPECT_EQ(calls.texts, calls.freed);
+}
+
+TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {
+    fakevelto::Script script;
+    script.text = "job {count}";
+    fakevelto::reset(script);
+    fakevelto::hold(100);
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.submit(samplesOf(100), got.callback());
+        service.submit(samplesOf(200), got.callback());
+        service.submit(samplesOf(300), got.callback());
+        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 2; }));
+        EXPECT_EQ(got.count(), 0u);
+        fakevelto::release();
+        ASSERT_TRUE(eventually([&] { return got.count() == 3; }));
+        settle();
+    }
+    ASSERT_EQ(got.results.size(), 3u);
+    EXPECT_EQ(got.results[0].text, L"job 100");
+    EXPECT_EQ(got.results[1].text, L"job 200");
+    EXPECT_EQ(got.results[2].text, L"job 300");
+    const fakevelto::Calls calls = fakevelto::calls();
+    EXPECT_EQ(calls.transcribeCounts, (std::vector<std::size_t>{16000, 100, 200, 300}));
+    const std::thread::id worker = calls.threads.front();
+    EXPECT_NE(worker, std::this_thread::get_id());
+    for (std::thread::id id : calls.threads) EXPECT_EQ(id, worker) << "every engine call on the worker";
+    for (std::thread::id id : got.threads) EXPECT_EQ(id, worker);
+}
+
+TEST_F(ServiceTest, ShutdownFinishesQueuedJobsThenRefusesNewOnes) {
+    fakevelto::hold(100);
+    Collected got;
+    TranscriptionService service(surroundings());
+    service.submit(samplesOf(100), got.callback());
+    service.submit(samplesOf(200), got.callback());
+    service.submit(samplesOf(300), got.callback());
+    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 2; }));
+
+    std::atomic<bool> returned{false};
+    std::size_t seenAtReturn = 0;
+    std::thread stopper([&] {
+        service.shutdown();
+        seenAtReturn = got.count();
+        returned = true;
+    });
+    settle();
+    EXPECT_FALSE(returned) << "shutdown waits for the jobs it holds";
+    service.requestPreload();  // while stopping: ignored
+    fakevelto::release();
+    stopper.join();
+    EXPECT_EQ(seenAtReturn, 3u);
+    EXPECT_FALSE(service.modelIsLoaded());
+    EXPECT_EQ(fakevelto::calls().unloads, 1);
+
+    bool calledAfterShutdown = false;
+    service.submit(kSecond, [&](TranscribeResult) { calledAfterShutdown = true; });
+    service.requestPreload();
+    service.shutdown();  // the second call returns at once
+    settle();
+    EXPECT_FALSE(calledAfterShutdown);
+    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u);
+}
+
+TEST_F(ServiceTest, ShutdownFromTheWorkerIsRefused) {
+    std::error_code refusal;
+    Collected got;
+    fakevelto::hold(100);  // both jobs queued before the first callback runs
+    {
+        TranscriptionService service(surroundings());
+        service.submit(samplesOf(100), [&](TranscribeResult) {
+            try {
+                service.shutdown();
+            } catch (const std::system_error& error) {
+                refusal = error.code();
+            }
+        });
+        service.submit(kSecond, got.callback());  // still drained
+        fakevelto::release();
+        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    }
+    EXPECT_EQ(refusal, std::make_error_code(std::errc::resource_deadlock_would_occur));
+    EXPECT_EQ(got.results.size(), 1u);
+}
+
+TEST_F(ServiceTest, PreloadLoadsAtMostOnce) {
+    TranscriptionService service(surroundings());
+    service.requestPreload();
+    service.requestPreload();  // twice in a row
+    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    EXPECT_TRUE(service.modelIsLoaded());
+    service.requestPreload();  // while loaded
+    settle();
+    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u);
+    EXPECT_EQ(logCount(L"model yuklanmoqda: "), 1u);
+    EXPECT_EQ(logCount(L"isitish tugadi: "), 1u);
+
+    Collected got;
+    service.submit(kSecond, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u) << "the preloaded model serves the job";
+    service.shutdown();
+    service.requestPreload();  // after stopping
+    settle();
+    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u);
+}
+
+TEST_F(ServiceTest, IdleIntervalIsClamped) {
+    TranscriptionService service(surroundings());
+    EXPECT_EQ(service.idleUnloadSecondsSetting(), 180);
+    service.setIdleUnloadSeconds(3);
+    EXPECT_EQ(service.idleUnloadSecondsSetting(), 10);
+    service.setIdleUnloadSeconds(600);
+    EXPECT_EQ(service.idleUnloadSecondsSetting(), 600);
+    service.setIdleUnloadSeconds(INT_MIN);
+    EXPECT_EQ(service.idleUnloadSecondsSetting(), 10);
+    service.setIdleUnloadSeconds(INT_MAX);  // a deadline decades away must not overflow
+    service.requestPreload();
+    ASSERT_TRUE(eventually([&] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    clock.advance(std::chrono::hours(24 * 365));
+    settle();
+    EXPECT_TRUE(service.modelIsLoaded());
+}
+
+TEST_F(ServiceTest, IdleModelIsUnloadedOnceAndReloadedByTheNextJob) {
+    TranscriptionService service(surroundings());
+    service.requestPreload();
+    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    clock.advance(179s);
+    settle();
+    EXPECT_TRUE(service.modelIsLoaded());
+    clock.advance(1s);
+    ASSERT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
+    clock.advance(1000s);
+    settle();
+    EXPECT_EQ(fakevelto::calls().unloads, 1);
+    EXPECT_EQ(logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)"), 1u);
+
+    Collected got;
+    service.submit(kSecond, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    EXPECT_EQ(got.results[0].text, L"Salom dunyo");
+    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 2u);
+}
+
+TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
+    TranscriptionService service(surroundings());
+    service.requestPreload();
+    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    clock.advance(60s);
+    settle();
+    ASSERT_TRUE(service.modelIsLoaded());
+    service.unloadSoon();  // idle for a minute already: at once
+    ASSERT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
+    EXPECT_EQ(service.idleUnloadSecondsSetting(), 10);
+
+    Collected got;
+    service.submit(kSecond, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    clock.advance(3s);
+    service.unloadSoon();  // used three seconds ago: ten seconds after that use
+    settle();
+    EXPECT_TRUE(service.modelIsLoaded());
+    clock.advance(7s);
+    EXPECT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
+    EXPECT_EQ(logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)"), 2u);
+}
+
+TEST_F(ServiceTest, LibraryMessagesBecomeLogLines) {
+    TranscriptionService service(surroundings());
+    fakevelto::emitLibraryLog("whisper_init: loading model\r\n\n");
+    fakevelto::emitLibraryLog("\r\n");
+    fakevelto::emitLibraryLog("broken \xFF byte\n");
+    onEngineLog(nullptr);
+    const std::vector<std::wstring> log = logTexts();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], L"whisper: whisper_init: loading model");
+    EXPECT_EQ(log[1], L"whisper: broken \uFFFD byte");
+}
+
+TEST_F(ServiceTest, AJobWithoutCallbackStillRuns) {
+    Collected got;
+    TranscriptionService service(surroundings());
+    service.submit(kSecond, nullptr);
+    service.submit(kSecond, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    EXPECT_EQ(fakevelto::calls().transcribeCounts.size(), 3u);
+}
