@@ -68,6 +68,15 @@ std::size_t ServiceTest::logCount(const std::wstring& prefix) {
     return count;
 }
 
+void ServiceTest::preloadAndWait(TranscriptionService& service) {
+    service.requestPreload();
+    ASSERT_TRUE(eventually([] { return !fakevelto::calls().transcribeCounts.empty(); }));
+    // An empty job queued behind the preload is answered only after it.
+    Collected after;
+    service.submit({}, after.callback());
+    ASSERT_TRUE(eventually([&] { return after.count() == 1; }));
+}
+
 bool startsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool isTimedLine(const std::wstring& text, const std::wstring& prefix) {

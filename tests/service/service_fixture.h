@@ -49,6 +49,9 @@ protected:
     // The texts of the log lines written so far, without time stamps.
     std::vector<std::wstring> logTexts();
     std::size_t logCount(const std::wstring& prefix);
+    // Preloads and returns once the worker has finished with the preload
+    // (its last-used time written), so moving the clock afterwards counts.
+    void preloadAndWait(TranscriptionService& service);
 
     TempFolder folder;
     std::wstring installFolder;

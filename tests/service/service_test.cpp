@@ -279,8 +279,7 @@ TEST_F(ServiceTest, IdleIntervalIsClamped) {
 
 TEST_F(ServiceTest, IdleModelIsUnloadedOnceAndReloadedByTheNextJob) {
     TranscriptionService service(surroundings());
-    service.requestPreload();
-    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    preloadAndWait(service);
     clock.advance(179s);
     settle();
     EXPECT_TRUE(service.modelIsLoaded());
@@ -300,8 +299,7 @@ TEST_F(ServiceTest, IdleModelIsUnloadedOnceAndReloadedByTheNextJob) {
 
 TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
     TranscriptionService service(surroundings());
-    service.requestPreload();
-    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    preloadAndWait(service);
     clock.advance(60s);
     settle();
     ASSERT_TRUE(service.modelIsLoaded());

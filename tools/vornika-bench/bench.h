@@ -24,8 +24,10 @@ struct EngineBenchOptions {
 void benchEngine(const EngineBenchOptions& options);
 
 // A measuring child: loads MODEL through velto ("velto") or the library
-// directly ("direct") and prints load_ms, run_ms and peak_rss_mb lines.
+// directly ("direct") and prints load_ms, run_ms and peak_rss_mb lines, or
+// runs jobs through the transcription service ("service").
 int engineChild(const std::string& mode, const std::string& model, int runs);
+int serviceChild(const std::string& model, int runs, const std::vector<float>& samples);
 
 // Platform parts.
 std::string runAndCapture(const std::string& commandLine);

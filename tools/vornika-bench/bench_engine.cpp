@@ -38,10 +38,18 @@ void quietVelto(const char*) {}
 
 struct ChildFigures {
     double loadMs = 0;
+    double firstMs = 0;  // the first recognition after a load, without warm-up
     std::vector<double> runMs;
     double peakMb = 0;
     std::string text;
+    // service children
+    double readyMs = 0, firstS = 0;
+    std::vector<double> laterS, overheadMs, emptyMs;
 };
+
+void readList(std::istringstream& words, std::vector<double>& into) {
+    for (double v; words >> v;) into.push_back(v);
+}
 
 ChildFigures parseChild(const std::string& output) {
     ChildFigures f;
@@ -52,10 +60,41 @@ ChildFigures parseChild(const std::string& output) {
         words >> key;
         if (key == "load_ms") words >> f.loadMs;
         else if (key == "peak_rss_mb") words >> f.peakMb;
-        else if (key == "run_ms") for (double v; words >> v;) f.runMs.push_back(v);
+        else if (key == "run_ms") readList(words, f.runMs);
+        else if (key == "first_ms") words >> f.firstMs;
+        else if (key == "ready_ms") words >> f.readyMs;
+        else if (key == "first_s") words >> f.firstS;
+        else if (key == "later_s") readList(words, f.laterS);
+        else if (key == "overhead_ms") readList(words, f.overheadMs);
+        else if (key == "empty_ms") readList(words, f.emptyMs);
         else if (key == "text") std::getline(words, f.text);
     }
     return f;
+}
+
+// The service runs with the program's thread count, the other sides with
+// kBenchThreads: its recognition times are reported on their own.
+void reportService(const std::string& p, const std::vector<ChildFigures>& children) {
+    std::vector<double> ready, first, later, overhead, empty;
+    for (const ChildFigures& f : children) {
+        if (f.text.empty()) continue;  // a failed child
+        ready.push_back(f.readyMs);
+        first.push_back(f.firstS);
+        later.insert(later.end(), f.laterS.begin(), f.laterS.end());
+        overhead.insert(overhead.end(), f.overheadMs.begin(), f.overheadMs.end());
+        empty.insert(empty.end(), f.emptyMs.begin(), f.emptyMs.end());
+    }
+    if (ready.empty()) {
+        std::fprintf(stderr, "vornika-bench: no service figures for %s\n", p.c_str());
+        return;
+    }
+    figure(p + "_service_preload_to_ready_median", median(ready), "ms");
+    figure(p + "_service_first_job_recognition_median", median(first), "s");
+    figure(p + "_service_later_job_recognition_median", median(later), "s");
+    figure(p + "_service_first_to_later_ratio", median(later) > 0 ? median(first) / median(later) : 0, "x");
+    figure(p + "_service_overhead_per_job_median", median(overhead), "ms");
+    figure(p + "_service_overhead_per_job_max", *std::max_element(overhead.begin(), overhead.end()), "ms");
+    figure(p + "_service_empty_job_round_trip_median", median(empty), "ms");
 }
 
 }  // namespace
@@ -69,6 +108,7 @@ double median(std::vector<double> v) {
 
 int engineChild(const std::string& mode, const std::string& model, int runs) {
     const std::vector<float> samples = fiveSeconds();
+    if (mode == "service") return serviceChild(model, runs, samples);
     std::vector<double> times;
     std::string text;
     if (mode == "velto") {
@@ -82,7 +122,8 @@ int engineChild(const std::string& mode, const std::string& model, int runs) {
         for (int i = 0; i <= runs; ++i) {
             const auto s = std::chrono::steady_clock::now();
             char* result = velto_transcribe(samples.data(), static_cast<int>(samples.size()), kBenchThreads);
-            if (i > 0) times.push_back(msSince(s));  // the first call is the warm-up
+            if (i > 0) times.push_back(msSince(s));  // the first call pays the one-time costs
+            else std::printf("first_ms %.3f\n", msSince(s));
             if (result == nullptr) return 3;
             text = result;
             velto_free_text(result);
@@ -134,7 +175,7 @@ void benchEngine(const EngineBenchOptions& o) {
         }
         std::map<std::string, std::vector<ChildFigures>> sides;
         for (int c = 0; c < o.children; ++c) {
-            for (const char* mode : {"velto", "direct"}) {  // interleaved, so load drifts hit both sides
+            for (const char* mode : {"velto", "direct", "service"}) {  // interleaved, so load drifts hit both sides
                 const std::string cmd = "\"" + o.self + "\" --child " + mode + " \"" + model + "\" " +
                                         std::to_string(o.runs);
                 sides[mode].push_back(parseChild(runAndCapture(cmd)));
@@ -160,6 +201,9 @@ void benchEngine(const EngineBenchOptions& o) {
         figure(p + "_velto_peak_rss", veltoPeak, "MB");
         figure(p + "_whisper_peak_rss", directPeak, "MB");
         figure(p + "_peak_rss_ratio", directPeak > 0 ? veltoPeak / directPeak : 0, "x");
+        auto firsts = [](const ChildFigures& f, std::vector<double>& all) { all.push_back(f.firstMs); };
+        figure(p + "_velto_first_transcribe_unwarmed_median", median(collect("velto", firsts)) / 1000.0, "s");
+        reportService(p, sides["service"]);
         const bool same = !sides["velto"].empty() && !sides["direct"].empty() &&
                           sides["velto"][0].text == sides["direct"][0].text && !sides["velto"][0].text.empty();
         figure(p + "_same_text", same ? 1 : 0, "bool");
