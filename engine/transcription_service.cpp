@@ -43,6 +43,7 @@ TranscriptionService& TranscriptionService::instance() {
 TranscriptionService::TranscriptionService(ServiceSurroundings surroundings)
     : locateModel(surroundings.locateModel ? std::move(surroundings.locateModel) : findModelFile),
       clock(surroundings.clock != nullptr ? *surroundings.clock : steadyServiceClock()),
+      fixedThreads(surroundings.threads),
       lastUsed(clock.now()) {
     velto_set_log_callback(onEngineLog);
     worker = std::thread(&TranscriptionService::workerLoop, this);
@@ -58,6 +59,11 @@ TranscriptionService::~TranscriptionService() {
         worker.detach();
     else
         worker.join();
+}
+
+// Asked afresh for every recognition, warm-up included.
+int TranscriptionService::threadsPerRecognition() const {
+    return fixedThreads > 0 ? fixedThreads : recognitionThreads();
 }
 
 void TranscriptionService::setUseGpu(bool value) { useGpu = value; }
@@ -185,7 +191,7 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
 void TranscriptionService::warmUp() {
     const auto start = SteadyClock::now();
     const std::vector<float> noise = warmUpNoise();
-    if (char* text = velto_transcribe(noise.data(), static_cast<int>(noise.size()), recognitionThreads()))
+    if (char* text = velto_transcribe(noise.data(), static_cast<int>(noise.size()), threadsPerRecognition()))
         velto_free_text(text);
     logLine(L"isitish tugadi: " + std::to_wstring(wholeMillisecondsSince(start)) + L" ms");
 }
@@ -205,7 +211,7 @@ TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples)
         return result;
     }
     const auto start = SteadyClock::now();
-    char* text8 = velto_transcribe(samples.data(), static_cast<int>(samples.size()), recognitionThreads());
+    char* text8 = velto_transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition());
     result.seconds = std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now() - start).count() / 1e9;
     if (text8 == nullptr) {
         result.error = kRecognitionFailedText;

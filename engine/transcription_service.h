@@ -38,6 +38,7 @@ inline constexpr int kShortestIdleUnloadSeconds = 10;
 struct ServiceSurroundings {
     std::function<std::wstring()> locateModel;  // the model file's full path or ""; findModelFile when empty
     ServiceClock* clock = nullptr;              // the steady clock when null
+    int threads = 0;                            // threads per recognition; 0: recognitionThreads()
 };
 
 class TranscriptionService {
@@ -80,9 +81,11 @@ private:
     TranscribeResult runJob(const std::vector<float>& samples);
     void unloadModel();
     bool beginStopping();
+    int threadsPerRecognition() const;
 
     std::function<std::wstring()> locateModel;
     ServiceClock& clock;
+    const int fixedThreads;
 
     std::atomic<bool> useGpu{true};
     std::atomic<int> idleUnloadSeconds{kDefaultIdleUnloadSeconds};

@@ -24,7 +24,9 @@ transcribe_case() {  # NAME EXPECTED_CODE EXPECTED_STDOUT MODEL WAV [extra args]
   local name=$1 code=$2 want=$3 model=$4 wav=$5
   shift 5
   local out rc
-  out=$(run "$transcribe" --model "$model" "$@" "$wav" 2>"$name.err")
+  # Two threads keep the test quick on small machines; one case below runs
+  # with the program's own count.
+  out=$(run "$transcribe" --threads 2 --model "$model" "$@" "$wav" 2>"$name.err")
   rc=$?
   check "$name exit code" "$code" "$rc"
   check "$name output" "$want" "$out"
@@ -63,6 +65,10 @@ check "missing model text" yes "$(grep -q "Model fayli topilmadi. Ilovani qayta 
 if [ -z "$runner" ]; then
   check "bad model reason" yes "$(grep -q 'XATO: velto_load = 1 (invalid model file: header truncated)' bad-model.err && echo yes)"
 fi
+
+out=$(run "$transcribe" --model scripted.bin f32.wav 2>program-threads.err)
+check "program's thread count" "$sentence" "$out"
+check "program's thread count reported" 1 "$(grep -c ', [0-9]* threads,' program-threads.err | tr -d '\r')"
 
 # The saved take is what the engine hears: 16 kHz mono float, the input's length.
 transcribe_case save-take 0 "$sentence" scripted.bin f32.wav --save-take take.wav

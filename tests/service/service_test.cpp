@@ -152,6 +152,17 @@ TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
     for (float sample : calls.firstSamples) ASSERT_TRUE(sample >= -0.001f && sample <= 0.0011f) << sample;
     EXPECT_EQ(calls.transcribeThreads[0], recognitionThreads());
     EXPECT_EQ(calls.texts, calls.freed);
+
+    fakevelto::reset();
+    ServiceSurroundings twoThreads = surroundings();
+    twoThreads.threads = 2;  // what the tools may choose instead
+    Collected got;
+    {
+        TranscriptionService service(twoThreads);
+        service.submit(kSecond, got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    }
+    EXPECT_EQ(fakevelto::calls().transcribeThreads, (std::vector<int>{2, 2}));
 }
 
 TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {

@@ -20,6 +20,7 @@ struct EngineBenchOptions {
     std::vector<std::string> presets{"tiny", "base"};
     int children = 3;       // child processes per side
     int runs = 3;           // recognitions per child after one warm-up
+    bool programThreads = false;  // also one service child with the program's thread count
 };
 void benchEngine(const EngineBenchOptions& options);
 
@@ -27,7 +28,8 @@ void benchEngine(const EngineBenchOptions& options);
 // directly ("direct") and prints load_ms, run_ms and peak_rss_mb lines, or
 // runs jobs through the transcription service ("service").
 int engineChild(const std::string& mode, const std::string& model, int runs);
-int serviceChild(const std::string& model, int runs, const std::vector<float>& samples);
+// threads 0: the program's own count (recognitionThreads).
+int serviceChild(const std::string& model, int runs, const std::vector<float>& samples, int threads);
 
 // Platform parts.
 std::string runAndCapture(const std::string& commandLine);

@@ -9,6 +9,7 @@
 #include <whisper.h>
 
 #include "engine/model_file_check.h"
+#include "engine/recognition_threads.h"
 #include "engine/velto.h"
 #include "engine/velto_params.h"
 #include "tools/testmodel/test_model.h"
@@ -72,8 +73,8 @@ ChildFigures parseChild(const std::string& output) {
     return f;
 }
 
-// The service runs with the program's thread count, the other sides with
-// kBenchThreads: its recognition times are reported on their own.
+// Service children recognise with kBenchThreads like the other sides, so
+// the figures compare; --program-threads adds the program's own count.
 void reportService(const std::string& p, const std::vector<ChildFigures>& children) {
     std::vector<double> ready, first, later, overhead, empty;
     for (const ChildFigures& f : children) {
@@ -108,7 +109,8 @@ double median(std::vector<double> v) {
 
 int engineChild(const std::string& mode, const std::string& model, int runs) {
     const std::vector<float> samples = fiveSeconds();
-    if (mode == "service") return serviceChild(model, runs, samples);
+    if (mode == "service") return serviceChild(model, runs, samples, kBenchThreads);
+    if (mode == "service-program") return serviceChild(model, runs, samples, 0);
     std::vector<double> times;
     std::string text;
     if (mode == "velto") {
@@ -204,6 +206,12 @@ void benchEngine(const EngineBenchOptions& o) {
         auto firsts = [](const ChildFigures& f, std::vector<double>& all) { all.push_back(f.firstMs); };
         figure(p + "_velto_first_transcribe_unwarmed_median", median(collect("velto", firsts)) / 1000.0, "s");
         reportService(p, sides["service"]);
+        if (o.programThreads) {
+            const std::string cmd = "\"" + o.self + "\" --child service-program \"" + model + "\" 1";
+            const ChildFigures f = parseChild(runAndCapture(cmd));
+            figure(p + "_service_program_threads", recognitionThreads(), "threads");
+            figure(p + "_service_program_threads_later_job_recognition", f.laterS.empty() ? 0 : f.laterS[0], "s");
+        }
         const bool same = !sides["velto"].empty() && !sides["direct"].empty() &&
                           sides["velto"][0].text == sides["direct"][0].text && !sides["velto"][0].text.empty();
         figure(p + "_same_text", same ? 1 : 0, "bool");

@@ -1,5 +1,5 @@
 // vornika-bench: conversion speed and engine overhead against the library.
-//   vornika-bench [--quick] [--only conversion|engine] [--models DIR] [--presets tiny,base]
+//   vornika-bench [--quick] [--only conversion|engine] [--models DIR] [--presets tiny,base] [--program-threads]
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
             engine.children = 1;
             engine.runs = 2;
             conversionSeconds = 0.3;
+        } else if (arg == "--program-threads") {
+            engine.programThreads = true;
         } else if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
         } else if (arg == "--models" && i + 1 < argc) {
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine] [--models DIR] [--presets tiny,base]\n",
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine] [--models DIR] [--presets tiny,base] [--program-threads]\n",
                        stderr);
             return 2;
         }

@@ -2,7 +2,8 @@
 // (recorder conversion, take check, levelling, then the transcription service
 // with its model load, warm-up and fixed recognition parameters) and prints
 // the recognised text.
-//   vornika-transcribe --model MODEL [--save-take OUT.wav] [--verbose] FILE.wav
+//   vornika-transcribe --model MODEL [--save-take OUT.wav] [--threads N] [--verbose] FILE.wav
+// --threads replaces the program's own count (processors less two, at least four).
 // stdout: the text (UTF-8, one line). stderr: verdict, peak, seconds, timings,
 // and the program's own error text when the service reports one.
 // Exit codes: 0 text printed, 2 bad input file, 3 model or engine failure,
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <future>
 #include <limits>
 #include <string>
@@ -47,7 +49,8 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 int usage() {
-    std::fputs("usage: vornika-transcribe --model MODEL [--save-take OUT.wav] [--verbose] FILE.wav\n", stderr);
+    std::fputs("usage: vornika-transcribe --model MODEL [--save-take OUT.wav] [--threads N] [--verbose] FILE.wav\n",
+               stderr);
     return kExitBadInput;
 }
 
@@ -55,12 +58,15 @@ int usage() {
 
 int main(int argc, char** argv) {
     std::string model, input, saveTake;
+    int threads = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--model" && i + 1 < argc)
             model = argv[++i];
         else if (arg == "--save-take" && i + 1 < argc)
             saveTake = argv[++i];
+        else if (arg == "--threads" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
+            threads = std::atoi(argv[++i]);
         else if (arg == "--verbose")
             verbose = true;
         else if (!arg.empty() && arg[0] != '-' && input.empty())
@@ -96,7 +102,8 @@ int main(int argc, char** argv) {
 
     // The model named on the command line stands in for the program's search.
     const std::wstring modelPath = fromUtf8(model);
-    TranscriptionService service({[modelPath] { return fileExists(modelPath) ? modelPath : std::wstring(); }, nullptr});
+    TranscriptionService service(
+        {[modelPath] { return fileExists(modelPath) ? modelPath : std::wstring(); }, nullptr, threads});
     // The library's messages would otherwise reach the log's debug output.
     velto_set_log_callback(verbose ? engineLog : nullptr);
 
@@ -112,7 +119,7 @@ int main(int argc, char** argv) {
     }
     const double recognition = result.seconds * 1000.0;
     std::fprintf(stderr, "service: %.0f ms from submit to result (load and warm-up included)\n", total);
-    std::fprintf(stderr, "transcribe: %.0f ms, %d threads, %.2fx real time\n", recognition, recognitionThreads(),
+    std::fprintf(stderr, "transcribe: %.0f ms, %d threads, %.2fx real time\n", recognition, threads > 0 ? threads : recognitionThreads(),
                  recognition > 0 ? analysis.seconds * 1000.0 / recognition : 0.0);
     std::printf("%s\n", toUtf8(result.text).c_str());
     return 0;
