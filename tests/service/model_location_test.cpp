@@ -74,22 +74,18 @@ TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
 TEST_F(ServiceTest, CyrillicInstallFolder) {
     const std::wstring install = folder / L"\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B Vornika";
     ASSERT_TRUE(writeFile(inModels(install), "m"));
-    Collected got;
-    {
-        TranscriptionService service({[install] { return findModelFileIn(install, L""); }, &clock});
-        service.submit(std::vector<float>(16000, 0.1f), got.callback());
-        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    }
+    const TranscribeResult result =
+        transcribeOnce(std::vector<float>(16000, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock});
 #ifdef _WIN32
     // The engine gets the short ASCII form; the log shows the full path.
-    ASSERT_EQ(got.results[0].error, L"");
+    ASSERT_EQ(result.error, L"");
     const std::string handed = fakevelto::calls().loadPaths.at(0);
     EXPECT_TRUE(isAsciiText(fromUtf8(handed))) << handed;
     EXPECT_EQ(handed, toAsciiPath(inModels(install)));
     EXPECT_EQ(logCount(L"model yuklanmoqda: " + inModels(install) + L" (GPU)"), 1u);
 #else
     // A volume without short names.
-    EXPECT_EQ(got.results[0].error,
+    EXPECT_EQ(result.error,
               L"Model yo'lida qo'llab-quvvatlanmaydigan belgilar bor.\nIlovani lotin harfli papkaga o'rnating.");
     EXPECT_EQ(logCount(L"XATO: model yo'li C uchun tayyorlanmadi: " + inModels(install)), 1u);
     EXPECT_TRUE(fakevelto::calls().loadPaths.empty());

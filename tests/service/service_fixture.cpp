@@ -77,6 +77,20 @@ void ServiceTest::preloadAndWait(TranscriptionService& service) {
     ASSERT_TRUE(eventually([&] { return after.count() == 1; }));
 }
 
+TranscribeResult ServiceTest::transcribeOnce(std::vector<float> samples) {
+    return transcribeOnce(std::move(samples), surroundings());
+}
+
+TranscribeResult ServiceTest::transcribeOnce(std::vector<float> samples, ServiceSurroundings with) {
+    Collected got;
+    {
+        TranscriptionService service(std::move(with));
+        service.submit(std::move(samples), got.callback());
+        EXPECT_TRUE(eventually([&] { return got.count() == 1; }));
+    }
+    return got.count() == 1 ? std::move(got.results[0]) : TranscribeResult{L"", L"(no callback)", 0};
+}
+
 bool startsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool isTimedLine(const std::wstring& text, const std::wstring& prefix) {

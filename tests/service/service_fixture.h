@@ -52,6 +52,9 @@ protected:
     // Preloads and returns once the worker has finished with the preload
     // (its last-used time written), so moving the clock afterwards counts.
     void preloadAndWait(TranscriptionService& service);
+    // One job through a service of its own, which is shut down afterwards.
+    TranscribeResult transcribeOnce(std::vector<float> samples);
+    TranscribeResult transcribeOnce(std::vector<float> samples, ServiceSurroundings with);
 
     TempFolder folder;
     std::wstring installFolder;

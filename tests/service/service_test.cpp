@@ -20,15 +20,10 @@ TEST_F(ServiceTest, GraphicsCardFailsThenProcessorLoads) {
     fakevelto::Script script;
     script.gpuLoadResult = 1;
     fakevelto::reset(script);
-    Collected got;
-    {
-        TranscriptionService service(surroundings());
-        service.submit(kSecond, got.callback());
-        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    }
-    EXPECT_EQ(got.results[0].text, L"Salom dunyo");
-    EXPECT_EQ(got.results[0].error, L"");
-    EXPECT_GE(got.results[0].seconds, 0.0);
+    const TranscribeResult result = transcribeOnce(kSecond);
+    EXPECT_EQ(result.text, L"Salom dunyo");
+    EXPECT_EQ(result.error, L"");
+    EXPECT_GE(result.seconds, 0.0);
     EXPECT_EQ(fakevelto::calls().loadGpuFlags, (std::vector<int>{1, 0}));
     EXPECT_EQ(fakevelto::calls().loadPaths[0], toAsciiPath(modelPath()));
 
@@ -83,14 +78,9 @@ TEST_F(ServiceTest, BothLoadsFailAndTheNextJobTriesAgain) {
 }
 
 TEST_F(ServiceTest, EmptySamplesNeverTouchTheModel) {
-    Collected got;
-    {
-        TranscriptionService service(surroundings());
-        service.submit({}, got.callback());
-        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    }
-    EXPECT_EQ(got.results[0].error, L"Ovoz yozilmadi");
-    EXPECT_EQ(got.results[0].seconds, 0.0);
+    const TranscribeResult result = transcribeOnce({});
+    EXPECT_EQ(result.error, L"Ovoz yozilmadi");
+    EXPECT_EQ(result.seconds, 0.0);
     EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
 }
 
@@ -98,27 +88,18 @@ TEST_F(ServiceTest, RecognitionFailureAndBlankTexts) {
     fakevelto::Script script;
     script.text = std::nullopt;
     fakevelto::reset(script);
-    Collected got;
-    {
-        TranscriptionService service(surroundings());
-        service.submit(kSecond, got.callback());
-        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    }
-    EXPECT_EQ(got.results[0].error, L"Transkripsiya bajarilmadi");
-    EXPECT_EQ(got.results[0].text, L"");
+    const TranscribeResult failed = transcribeOnce(kSecond);
+    EXPECT_EQ(failed.error, L"Transkripsiya bajarilmadi");
+    EXPECT_EQ(failed.text, L"");
     // The failed warm-up logs nothing; the failed job logs once.
     EXPECT_EQ(logCount(L"XATO: velto_transcribe = NULL ("), 1u);
     EXPECT_EQ(logCount(L"XATO: velto_transcribe = NULL (whisper_full failed)"), 1u);
 
     script.text = " \t\r\n \n";
     fakevelto::reset(script);
-    {
-        TranscriptionService service(surroundings());
-        service.submit(kSecond, got.callback());
-        ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
-    }
-    EXPECT_EQ(got.results[1].text, L"");
-    EXPECT_EQ(got.results[1].error, L"");
+    const TranscribeResult blank = transcribeOnce(kSecond);
+    EXPECT_EQ(blank.text, L"");
+    EXPECT_EQ(blank.error, L"");
     EXPECT_EQ(fakevelto::calls().texts, fakevelto::calls().freed);
 }
 
@@ -156,12 +137,7 @@ TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
     fakevelto::reset();
     ServiceSurroundings twoThreads = surroundings();
     twoThreads.threads = 2;  // what the tools may choose instead
-    Collected got;
-    {
-        TranscriptionService service(twoThreads);
-        service.submit(kSecond, got.callback());
-        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    }
+    transcribeOnce(kSecond, twoThreads);
     EXPECT_EQ(fakevelto::calls().transcribeThreads, (std::vector<int>{2, 2}));
 }
 
@@ -349,4 +325,17 @@ TEST_F(ServiceTest, AJobWithoutCallbackStillRuns) {
     service.submit(kSecond, got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     EXPECT_EQ(fakevelto::calls().transcribeCounts.size(), 3u);
+}
+
+TEST(ServiceInstance, OnePerProcessCreatedOnce) {
+    std::vector<TranscriptionService*> seen(4, nullptr);
+    std::vector<std::thread> callers;
+    for (auto& slot : seen) callers.emplace_back([&slot] { slot = &TranscriptionService::instance(); });
+    for (std::thread& caller : callers) caller.join();
+    for (TranscriptionService* service : seen) EXPECT_EQ(service, seen[0]);
+    // Works like any other; destroyed (stopped and joined) when the process ends.
+    Collected got;
+    TranscriptionService::instance().submit({}, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    EXPECT_EQ(got.results[0].error, L"Ovoz yozilmadi");
 }
