@@ -9,7 +9,7 @@
 #include "diag/encoding.h"
 #include "diag/log.h"
 #include "engine/model_location.h"
-#include "engine/recognised_text.h"
+#include "diag/text_trim.h"
 #include "engine/recognition_threads.h"
 #include "engine/velto.h"
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/folders.h"
+#include "diag/text_trim.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -77,4 +78,11 @@ TEST(AsciiPath, ExistingCyrillicPath) {
     // No short names on POSIX file systems.
     EXPECT_EQ(ascii, "");
 #endif
+}
+
+TEST(TrimBlanks, OnlyTheFourBlanksAtTheEnds) {
+    EXPECT_EQ(trimBlanks(L" \t Salom dunyo\r\n"), L"Salom dunyo");
+    EXPECT_EQ(trimBlanks(L" \r\n\t "), L"");
+    EXPECT_EQ(trimBlanks(L"a \n b"), L"a \n b");
+    EXPECT_EQ(trimBlanks(L"\u00A0x\u3000"), L"\u00A0x\u3000");
 }

@@ -2,7 +2,6 @@
 #include <system_error>
 
 #include "diag/encoding.h"
-#include "engine/recognised_text.h"
 #include "engine/recognition_threads.h"
 #include "tests/service/service_fixture.h"
 
@@ -101,13 +100,6 @@ TEST_F(ServiceTest, RecognitionFailureAndBlankTexts) {
     EXPECT_EQ(blank.text, L"");
     EXPECT_EQ(blank.error, L"");
     EXPECT_EQ(fakevelto::calls().texts, fakevelto::calls().freed);
-}
-
-TEST(RecognisedText, TrimsOnlyTheFourBlanks) {
-    EXPECT_EQ(trimBlanks(L" \t Salom dunyo\r\n"), L"Salom dunyo");
-    EXPECT_EQ(trimBlanks(L" \r\n\t "), L"");
-    EXPECT_EQ(trimBlanks(L"a \n b"), L"a \n b");
-    EXPECT_EQ(trimBlanks(L"\u00A0x\u3000"), L"\u00A0x\u3000");
 }
 
 TEST(RecognitionThreads, ProcessorsLessTwoButAtLeastFour) {

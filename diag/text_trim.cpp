@@ -1,4 +1,4 @@
-#include "engine/recognised_text.h"
+#include "diag/text_trim.h"
 
 std::wstring trimBlanks(const std::wstring& text) {
     const wchar_t* blanks = L" \t\r\n";

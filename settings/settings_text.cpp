@@ -1,0 +1,129 @@
+#include "settings/settings_text.h"
+
+#include <cstdint>
+
+#include "diag/text_trim.h"
+
+namespace {
+
+bool isCSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+
+// Sign and magnitude of the leading number; empty when no digit follows.
+struct Magnitude {
+    bool negative = false;
+    bool tooLarge = false;  // above 32 bits' worth of digits
+    std::uint64_t value = 0;
+};
+
+std::optional<Magnitude> leadingNumber(const std::wstring& text) {
+    std::size_t i = 0;
+    while (i < text.size() && isCSpace(text[i])) ++i;
+    Magnitude number;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) number.negative = text[i++] == L'-';
+    const std::size_t firstDigit = i;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        number.value = number.value * 10 + static_cast<std::uint64_t>(text[i] - L'0');
+        if (number.value > UINT32_MAX) {
+            number.tooLarge = true;
+            number.value = UINT32_MAX + std::uint64_t{1};  // stays large, never overflows
+        }
+    }
+    if (i == firstDigit) return std::nullopt;
+    return number;
+}
+
+bool onlyOne(const std::wstring& value) { return value == L"1"; }
+
+const wchar_t* flag(bool value) { return value ? L"1" : L"0"; }
+
+}  // namespace
+
+std::optional<std::uint32_t> parseUnsigned32(const std::wstring& text) {
+    const auto number = leadingNumber(text);
+    if (!number || number->tooLarge) return std::nullopt;
+    const auto magnitude = static_cast<std::uint32_t>(number->value);
+    return number->negative ? static_cast<std::uint32_t>(0u - magnitude) : magnitude;
+}
+
+std::optional<std::int32_t> parseSigned32(const std::wstring& text) {
+    const auto number = leadingNumber(text);
+    if (!number || number->tooLarge) return std::nullopt;
+    if (number->negative) {
+        if (number->value > std::uint64_t{INT32_MAX} + 1) return std::nullopt;
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(number->value));
+    }
+    if (number->value > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(number->value);
+}
+
+Settings defaultSettings() {
+    Settings settings;
+    settings.modifiers = kDefaultHotkeyModifiers;
+    return settings;
+}
+
+std::wstring composeSettingsText(const Settings& s) {
+    std::wstring text;
+    text += L"# Vornika sozlamalari\n";
+    text += L"# Bu faylni qo'lda tahrirlash mumkin. Ilovani qayta ishga tushiring.\n";
+    text += L"\n";
+    text += L"hotkey.vk=" + std::to_wstring(s.vk) + L"\n";
+    text += L"hotkey.modifiers=" + std::to_wstring(s.modifiers) + L"\n";
+    text += L"hotkey.label=" + s.label + L"\n";
+    text += L"mic.deviceId=" + s.deviceId + L"\n";
+    text += L"mic.deviceName=" + s.deviceName + L"\n";
+    text += std::wstring(L"insertMode=") + (s.insertMode == InsertMode::Type ? L"type" : L"paste") + L"\n";
+    text += std::wstring(L"autoStart=") + flag(s.autoStart) + L"\n";
+    text += std::wstring(L"useGpu=") + flag(s.useGpu) + L"\n";
+    text += L"idleUnloadSeconds=" + std::to_wstring(s.idleUnloadSeconds) + L"\n";
+    text += std::wstring(L"didOnboard=") + flag(s.didOnboard) + L"\n";
+    return text;
+}
+
+namespace {
+
+void applyLine(const std::wstring& key, const std::wstring& value, Settings& s) {
+    if (key == L"hotkey.vk") {
+        if (const auto v = parseUnsigned32(value)) s.vk = *v;
+    } else if (key == L"hotkey.modifiers") {
+        if (const auto v = parseUnsigned32(value)) s.modifiers = *v;
+    } else if (key == L"hotkey.label") {
+        s.label = value;
+    } else if (key == L"mic.deviceId") {
+        s.deviceId = value;
+    } else if (key == L"mic.deviceName") {
+        s.deviceName = value;
+    } else if (key == L"insertMode") {
+        s.insertMode = value == L"type" ? InsertMode::Type : InsertMode::Paste;
+    } else if (key == L"autoStart") {
+        s.autoStart = onlyOne(value);
+    } else if (key == L"useGpu") {
+        s.useGpu = onlyOne(value);
+    } else if (key == L"idleUnloadSeconds") {
+        if (const auto v = parseSigned32(value)) s.idleUnloadSeconds = *v;
+    } else if (key == L"didOnboard") {
+        s.didOnboard = onlyOne(value);
+    }
+}
+
+}  // namespace
+
+Settings parseSettingsText(const std::wstring& text) {
+    Settings s = defaultSettings();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = trimBlanks(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == L'#') continue;
+        const std::size_t equals = line.find(L'=');
+        if (equals == std::wstring::npos) continue;
+        applyLine(trimBlanks(line.substr(0, equals)), trimBlanks(line.substr(equals + 1)), s);
+    }
+    if (s.modifiers == 0) s.modifiers = kDefaultHotkeyModifiers;
+    if (s.vk == 0) s.vk = kDefaultHotkeyVk;
+    if (s.label.empty()) s.label = L"D";
+    if (s.idleUnloadSeconds < 10) s.idleUnloadSeconds = kDefaultIdleUnloadSeconds;
+    return s;
+}

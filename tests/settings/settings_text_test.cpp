@@ -1,0 +1,158 @@
+#include "settings/settings_text.h"
+
+#include <gtest/gtest.h>
+
+#include "diag/encoding.h"
+
+namespace {
+
+Settings parsed(const std::wstring& text) { return parseSettingsText(text); }
+std::uint32_t vkFrom(const std::wstring& value) { return parsed(L"hotkey.vk=" + value).vk; }
+std::int32_t idleFrom(const std::wstring& value) { return parsed(L"idleUnloadSeconds=" + value).idleUnloadSeconds; }
+
+}  // namespace
+
+TEST(SettingsText, NothingGivesTheDefaults) {
+    const Settings s = parsed(L"");
+    EXPECT_EQ(s.vk, 68u);
+    EXPECT_EQ(s.modifiers, 3u);
+    EXPECT_EQ(s.label, L"D");
+    EXPECT_EQ(s.deviceId, L"");
+    EXPECT_EQ(s.deviceName, L"");
+    EXPECT_EQ(s.insertMode, InsertMode::Paste);
+    EXPECT_TRUE(s.autoStart);
+    EXPECT_TRUE(s.useGpu);
+    EXPECT_EQ(s.idleUnloadSeconds, 180);
+    EXPECT_FALSE(s.didOnboard);
+    EXPECT_EQ(s, defaultSettings());
+    EXPECT_EQ(Settings{}.modifiers, 0u) << "only loading starts from Ctrl + Alt";
+}
+
+TEST(SettingsText, LinesAreTrimmedAndSplitAtTheFirstEquals) {
+    EXPECT_EQ(parsed(L"  hotkey.vk \t=  65 \r\n").vk, 65u);
+    EXPECT_EQ(parsed(L"mic.deviceName=a=b").deviceName, L"a=b");
+    EXPECT_EQ(parsed(L"mic.deviceName=   Mikrofon (USB)  \t").deviceName, L"Mikrofon (USB)");
+    EXPECT_EQ(parsed(L"mic.deviceId=\u00A0id\u00A0").deviceId, L"\u00A0id\u00A0") << "only the four blanks";
+    EXPECT_EQ(parsed(L"useGpu=1\nhotkey.vk=70").vk, 70u) << "a last line without a line feed counts";
+    EXPECT_EQ(parsed(L"hotkey.vk 70\nHotkey.vk=71\nhotkey.VK=72").vk, 68u) << "no '=', or another letter case";
+}
+
+TEST(SettingsText, UnsignedNumbersConvertLikeWcstoul) {
+    EXPECT_EQ(vkFrom(L"65abc"), 65u);
+    EXPECT_EQ(vkFrom(L"abc"), 68u);
+    EXPECT_EQ(vkFrom(L""), 68u);
+    EXPECT_EQ(vkFrom(L"0"), 68u) << "repaired";
+    EXPECT_EQ(vkFrom(L"+66"), 66u);
+    EXPECT_EQ(vkFrom(L"-1"), 4294967295u);
+    EXPECT_EQ(vkFrom(L"4294967295"), 4294967295u);
+    EXPECT_EQ(vkFrom(L"-4294967295"), 1u);
+    EXPECT_EQ(parsed(L"hotkey.vk=70\nhotkey.vk=4294967296").vk, 70u) << "out of range keeps the earlier value";
+    EXPECT_EQ(parsed(L"hotkey.vk=70\nhotkey.vk=99999999999999999999999").vk, 70u);
+    EXPECT_EQ(parsed(L"hotkey.vk=70\nhotkey.vk=-").vk, 70u);
+    EXPECT_EQ(parsed(L"hotkey.modifiers=0").modifiers, 3u);
+    EXPECT_EQ(parsed(L"hotkey.modifiers=31").modifiers, 31u) << "other bits pass unchanged";
+}
+
+TEST(SettingsText, IdleSecondsAreSignedAndAtLeastTen) {
+    EXPECT_EQ(idleFrom(L"5"), 180);
+    EXPECT_EQ(idleFrom(L"-30"), 180);
+    EXPECT_EQ(idleFrom(L"10"), 10);
+    EXPECT_EQ(idleFrom(L"86400"), 86400);
+    EXPECT_EQ(idleFrom(L"2147483647"), 2147483647);
+    EXPECT_EQ(idleFrom(L"-2147483648"), 180);
+    EXPECT_EQ(parsed(L"idleUnloadSeconds=300\nidleUnloadSeconds=2147483648").idleUnloadSeconds, 300);
+}
+
+TEST(SettingsText, FlagsAndModeTakeOnlyTheirExactWords) {
+    EXPECT_FALSE(parsed(L"autoStart=true").autoStart);
+    EXPECT_TRUE(parsed(L"autoStart=1").autoStart);
+    for (const wchar_t* value : {L"0", L"01", L"yes", L""}) EXPECT_FALSE(parsed(std::wstring(L"useGpu=") + value).useGpu);
+    EXPECT_TRUE(parsed(L"didOnboard=1").didOnboard);
+    EXPECT_EQ(parsed(L"insertMode=type").insertMode, InsertMode::Type);
+    EXPECT_EQ(parsed(L"insertMode=TYPE").insertMode, InsertMode::Paste);
+    EXPECT_EQ(parsed(L"insertMode=Type").insertMode, InsertMode::Paste);
+    EXPECT_EQ(parsed(L"insertMode=type\ninsertMode=paste").insertMode, InsertMode::Paste);
+}
+
+TEST(SettingsText, LabelRepairIgnoresTheKeyCode) {
+    const Settings s = parsed(L"hotkey.vk=65\nhotkey.label=");
+    EXPECT_EQ(s.vk, 65u);
+    EXPECT_EQ(s.label, L"D");
+    EXPECT_EQ(parsed(L"hotkey.label=   ").label, L"D");
+    EXPECT_EQ(parsed(L"hotkey.vk=65").label, L"D") << "the label is never recomputed";
+}
+
+TEST(SettingsText, CommentsDuplicatesAndByteOrderMark) {
+    EXPECT_EQ(parsed(L"#hotkey.vk=1\n   \t# hotkey.vk=2").vk, 68u);
+    EXPECT_TRUE(parsed(L";useGpu=0").useGpu) << "';' starts an unknown key, not a comment";
+    EXPECT_FALSE(parsed(L"useGpu=1 # yes").useGpu) << "'#' later in a line is part of the value";
+    EXPECT_EQ(parsed(L"hotkey.label=#").label, L"#");
+    EXPECT_TRUE(parsed(L"useGpu=0\nuseGpu=1").useGpu);
+    EXPECT_EQ(parsed(L"hotkey.vk=70\nhotkey.vk=abc").vk, 70u) << "the last occurrence that parses";
+    EXPECT_EQ(parsed(L"\uFEFFhotkey.vk=65\n").vk, 68u) << "the mark is part of the first key";
+    EXPECT_EQ(parsed(L"\uFEFF# Vornika sozlamalari\nhotkey.vk=65\n").vk, 65u);
+    EXPECT_EQ(parsed(L"hotkey.label=\uFFFD\n").label, L"\uFFFD");
+}
+
+TEST(SettingsText, WrittenFileIsTheThirteenLines) {
+    Settings s = defaultSettings();
+    s.didOnboard = true;
+    EXPECT_EQ(toUtf8(composeSettingsText(s)),
+              "# Vornika sozlamalari\n"
+              "# Bu faylni qo'lda tahrirlash mumkin. Ilovani qayta ishga tushiring.\n"
+              "\n"
+              "hotkey.vk=68\n"
+              "hotkey.modifiers=3\n"
+              "hotkey.label=D\n"
+              "mic.deviceId=\n"
+              "mic.deviceName=\n"
+              "insertMode=paste\n"
+              "autoStart=1\n"
+              "useGpu=1\n"
+              "idleUnloadSeconds=180\n"
+              "didOnboard=1\n");
+}
+
+TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
+    Settings s;
+    s.vk = 0x7B;
+    s.modifiers = 15;
+    s.label = L"F12";
+    s.deviceId = L"{0.0.1.00000000}.{a1b2c3d4-0000-4000-8000-123456789abc}";
+    s.deviceName = L"Mikrofon (Realtek\u00AE Audio) \u2014 O\u02BBzbek \u041C\u0438\u043A";
+    s.insertMode = InsertMode::Type;
+    s.autoStart = false;
+    s.useGpu = false;
+    s.idleUnloadSeconds = 600;
+    s.didOnboard = true;
+    EXPECT_EQ(parseSettingsText(fromUtf8(toUtf8(composeSettingsText(s)))), s);
+    EXPECT_EQ(parseSettingsText(composeSettingsText(defaultSettings())), defaultSettings());
+    Settings big = s;
+    big.vk = 4294967295u;
+    big.idleUnloadSeconds = 2147483647;
+    EXPECT_EQ(parseSettingsText(composeSettingsText(big)), big);
+}
+
+TEST(HotkeyLabel, ModifierNamesInTheirFixedOrder) {
+    Settings s = defaultSettings();
+    EXPECT_EQ(s.hotkeyLabel(), L"Ctrl+Alt+D");
+    s.modifiers = 0;
+    EXPECT_EQ(s.hotkeyLabel(), L"Ctrl+Alt+D");
+    s.modifiers = 4;
+    EXPECT_EQ(s.hotkeyLabel(), L"Shift+D");
+    s.modifiers = 15;
+    EXPECT_EQ(s.hotkeyLabel(), L"Ctrl+Alt+Shift+Win+D");
+    s.modifiers = 16;
+    EXPECT_EQ(s.hotkeyLabel(), L"D");
+    s.modifiers = 3;
+    s.label = L"";
+    EXPECT_EQ(s.hotkeyLabel(), L"Ctrl+Alt+");
+}
+
+TEST(HotkeyLabel, NamesWithoutALayout) {
+    EXPECT_EQ(fallbackKeyName(65), L"A");
+    EXPECT_EQ(fallbackKeyName(90), L"Z");
+    EXPECT_EQ(fallbackKeyName(97), L"Key97");
+    EXPECT_EQ(fallbackKeyName(255), L"Key255");
+    EXPECT_EQ(fallbackKeyName(0), L"Key0");
+}
