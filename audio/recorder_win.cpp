@@ -1,0 +1,190 @@
+#include "audio/recorder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+#include <windows.h>
+
+#include <initguid.h>  // the interface ids are defined here
+#include <audioclient.h>
+#include <mmdeviceapi.h>
+
+#include "audio/com_ptr_win.h"
+#include "audio/sample_convert.h"
+#include "audio/wave_format.h"
+#include "diag/log.h"
+
+namespace {
+
+constexpr REFERENCE_TIME kBufferDuration = 2'000'000;  // 200 ms in 100 ns units
+constexpr DWORD kWaitMilliseconds = 1000;               // how long a cleared flag may go unnoticed
+constexpr int kStartPolls = 200;                        // of 5 ms: about one second
+
+std::wstring hex(HRESULT status) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%08lX", static_cast<unsigned long>(status));
+    return text;
+}
+
+PacketFormat packetFormatOfMix(const WAVEFORMATEX* mix) {
+    WaveFormatFields fields;
+    readWaveFormat(reinterpret_cast<const std::uint8_t*>(mix), sizeof(WAVEFORMATEX) + mix->cbSize, fields);
+    return packetFormatOf(fields);
+}
+
+struct EventCloser {
+    void operator()(HANDLE event) const { CloseHandle(event); }
+};
+using UniqueEvent = std::unique_ptr<void, EventCloser>;
+
+}  // namespace
+
+AudioRecorder::~AudioRecorder() { stop(); }
+
+bool AudioRecorder::start(const std::wstring& deviceId, std::wstring& errorText) {
+    if (running) {
+        errorText = kAlreadyRecordingText;
+        return false;
+    }
+    {
+        const std::lock_guard lock(samplesMutex);
+        samples.clear();
+    }
+    failed = false;
+    running = true;
+    try {
+        captureThread = std::thread(&AudioRecorder::captureLoop, this, deviceId);
+    } catch (const std::system_error&) {
+        // No thread at all: the same answer as a microphone that cannot be opened.
+        running = false;
+        errorText = kMicrophoneFailedText;
+        return false;
+    }
+    for (int poll = 0; poll < kStartPolls && running && deviceSampleRate == 0; ++poll)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (running && !failed) return true;
+    captureThread.join();
+    running = false;
+    errorText = kMicrophoneFailedText;
+    return false;
+}
+
+std::vector<float> AudioRecorder::stop() {
+    running.exchange(false);
+    // The thread notices the cleared flag within one wait (about a second).
+    if (captureThread.joinable()) captureThread.join();
+    const std::lock_guard lock(samplesMutex);
+    return samples;
+}
+
+void AudioRecorder::captureLoop(std::wstring deviceId) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        failed = true;
+        running = false;
+        return;
+    }
+    // The take's resources, released in a fixed order at the end (below).
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ComPtr<IMMDevice> device;
+    ComPtr<IAudioClient> client;
+    CoTaskMemPtr<WAVEFORMATEX> mix;
+    UniqueEvent event;
+    ComPtr<IAudioCaptureClient> capture;
+    PacketFormat format;
+    std::vector<float> scratch;
+
+    bool opened = false;
+    [&] {
+        if (FAILED(CoCreateInstance(CLSID_MMDeviceEnumerator, nullptr, CLSCTX_ALL, IID_IMMDeviceEnumerator,
+                                    enumerator.putVoid()))) {
+            logLine(L"XATO: audio enumerator yaratilmadi");
+            return;
+        }
+        const HRESULT chosen = deviceId.empty()
+                                   ? enumerator->GetDefaultAudioEndpoint(eCapture, eCommunications, device.put())
+                                   : enumerator->GetDevice(deviceId.c_str(), device.put());
+        if (FAILED(chosen) || !device) {
+            logLine(L"qurilma ochilmadi, standart mikrofonga o'tilmoqda");
+            device.reset();
+            if (FAILED(enumerator->GetDefaultAudioEndpoint(eCapture, eCommunications, device.put())) || !device)
+                return;
+        }
+        if (FAILED(device->Activate(IID_IAudioClient, CLSCTX_ALL, nullptr, client.putVoid())) ||
+            FAILED(client->GetMixFormat(mix.put())) || mix.get() == nullptr) {
+            logLine(L"XATO: IAudioClient ochilmadi");
+            return;
+        }
+        deviceChannels = mix->nChannels;
+        format = packetFormatOfMix(mix.get());
+        deviceSampleRate = mix->nSamplesPerSec;
+        event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!event) return;
+        const HRESULT initialised = client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_EVENTCALLBACK,
+                                                       kBufferDuration, 0, mix.get(), nullptr);
+        if (FAILED(initialised)) {
+            logLine(L"XATO: IAudioClient::Initialize = 0x" + hex(initialised));
+            return;
+        }
+        if (FAILED(client->SetEventHandle(event.get())) || FAILED(client->GetService(IID_IAudioCaptureClient, capture.putVoid())) ||
+            FAILED(client->Start())) {
+            logLine(L"XATO: audio oqimi boshlanmadi");
+            return;
+        }
+        opened = true;
+    }();
+
+    if (opened) {
+        logLine(L"yozish boshlandi: " + std::to_wstring(mix->nSamplesPerSec) + L" Hz, " +
+                std::to_wstring(mix->nChannels) + L" kanal, " + std::to_wstring(mix->wBitsPerSample) + L" bit" +
+                (format.isFloat ? L" float" : L" pcm"));
+        const std::uint32_t rate = deviceSampleRate;
+        while (running) {
+            const DWORD woken = WaitForSingleObject(event.get(), kWaitMilliseconds);
+            if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) break;
+            if (woken == WAIT_OBJECT_0) {
+                UINT32 pending = 0;
+                if (FAILED(capture->GetNextPacketSize(&pending))) failed = true;
+                while (!failed && pending != 0) {
+                    BYTE* data = nullptr;
+                    UINT32 frames = 0;
+                    DWORD flags = 0;
+                    const HRESULT got = capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
+                    if (got == AUDCLNT_S_BUFFER_EMPTY) break;
+                    if (FAILED(got)) {
+                        failed = true;
+                        break;
+                    }
+                    scratch.clear();
+                    if (scratch.capacity() < frames) scratch.reserve(frames);
+                    if (flags & AUDCLNT_BUFFERFLAGS_SILENT)
+                        scratch.assign(frames, 0.0f);
+                    else if (data != nullptr)
+                        downmixPacket(data, frames, format, scratch);
+                    capture->ReleaseBuffer(frames);
+                    if (!scratch.empty()) {
+                        const std::vector<float> converted = toEngineRate(scratch, rate);
+                        const std::lock_guard lock(samplesMutex);
+                        samples.insert(samples.end(), converted.begin(), converted.end());
+                    }
+                    if (FAILED(capture->GetNextPacketSize(&pending))) failed = true;
+                }
+            }
+            if (failed) break;
+        }
+    }
+
+    // Release order: stop the stream, the event, the mix format, then the
+    // capture client, the stream client, the endpoint and the enumerator.
+    if (client) client->Stop();
+    event.reset();
+    mix.reset();
+    capture.reset();
+    client.reset();
+    device.reset();
+    enumerator.reset();
+    if (!opened) failed = true;
+    running = false;
+    CoUninitialize();
+}
