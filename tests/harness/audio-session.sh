@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Runs a command inside a private audio world that Wine's audio driver uses:
+# a PulseAudio daemon of its own with a null sink ("Stereo Mix"), a virtual
+# microphone remapped from the sink's monitor ("Mikrofon (USB Audio)", the
+# default source), a second one named like a Bluetooth headset, and the
+# keeper recorder that keeps the monitor's clock running. Every process it
+# starts is stopped by its PID when the run ends, also on failure.
+#
+# While the command runs, a control folder takes requests: the command
+# writes a file there and the harness carries it out and removes the file.
+#   play    (content: a sound name: tone-1s, tone-3s, speech) plays it into the microphone
+#   unplug  unloads the microphone (as when it is pulled out); replug loads it again
+#   suspend / resume  stop and restart the flow of audio from the microphone
+#
+#   audio-session.sh COMMAND...
+# The command sees VORNIKA_AUDIO_CONTROL (the control folder as a Windows
+# path under Wine's Z: drive) and VORNIKA_AUDIO_SOUNDS (the sounds' folder).
+set -uo pipefail
+
+work=$(mktemp -d)
+declare -a pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
+mic_args="source_name=vmic master=vsink.monitor source_properties=\"device.description='Mikrofon (USB Audio)'\""
+cat >"$work/pa.pa" <<PA
+load-module module-native-protocol-unix
+load-module module-cli-protocol-unix
+load-module module-null-sink sink_name=vsink rate=48000 channels=2 sink_properties="device.description='Stereo Mix'"
+load-module module-remap-source $mic_args
+load-module module-remap-source source_name=vheadset master=vsink.monitor source_properties="device.description='Headset (Hands-Free AG Audio)'"
+set-default-sink vsink
+set-default-source vmic
+PA
+pulseaudio --daemonize=no --exit-idle-time=-1 -n -F "$work/pa.pa" --log-target=file:"$work/pa.log" \
+  </dev/null >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl list short sources 2>/dev/null | grep -q '^[0-9]*[[:space:]]vmic[[:space:]]' \
+  || { echo "audio-session: PulseAudio did not start with the virtual microphone"; cat "$work/pa.log"; exit 1; }
+# Without a reader on the monitor the first packet comes about 1.6 s late.
+pacat --record -d vsink.monitor --latency-msec=10 --raw >/dev/null 2>&1 </dev/null &
+keeper_pid=$!
+pids+=("$keeper_pid")
+
+sounds=$work/sounds
+mkdir -p "$sounds"
+sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-1s.wav" synth 1 sine 440 vol 0.5
+sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-3s.wav" synth 3 sine 440 vol 0.5
+espeak-ng -v uz "Salom dunyo, bu sinov" -w "$sounds/speech.wav" 2>/dev/null
+
+control=$work/control
+mkdir -p "$control"
+export VORNIKA_AUDIO_CONTROL="Z:${control//\//\\}" VORNIKA_AUDIO_SOUNDS=$sounds
+
+mic_module() { pactl list short modules | awk '$2 == "module-remap-source" && $3 ~ /source_name=vmic/ {print $1}'; }
+# PulseAudio moves the recording streams of a removed source to another
+# one; a pulled-out microphone ends them instead. The keeper stays.
+cut_off_recorders() {
+  local keeper output
+  keeper=$(pactl list source-outputs | awk '/^Source Output #/ {id = substr($3, 2)}
+    /application.process.id = "'"$keeper_pid"'"/ {print id}')
+  for output in $(pactl list short source-outputs | awk '$4 == "protocol-native.c" {print $1}'); do
+    [ "$output" != "$keeper" ] && pacmd kill-source-output "$output" >/dev/null
+  done
+}
+carry_out() {  # carry_out REQUEST-FILE
+  local request=$1
+  case $(basename "$request") in
+    play) paplay --latency-msec=20 -d vsink "$sounds/$(tr -d '\r\n' <"$request").wav" </dev/null >/dev/null 2>&1 & pids+=($!) ;;
+    unplug) pactl unload-module "$(mic_module)"; cut_off_recorders ;;
+    replug) pactl load-module module-remap-source "$mic_args" >/dev/null
+            pactl set-default-source vmic ;;
+    suspend) pactl suspend-source vmic 1 ;;
+    resume) pactl suspend-source vmic 0 ;;
+  esac
+  rm -f "$request"
+}
+
+"$@" &
+command_pid=$!
+pids+=("$command_pid")
+while kill -0 "$command_pid" 2>/dev/null; do
+  for request in "$control"/*; do
+    [ -e "$request" ] && [[ $request != *.writing ]] && carry_out "$request"
+  done
+  sleep 0.01
+done
+wait "$command_pid"
