@@ -31,6 +31,10 @@ public:
     std::vector<float> stop();
 
     std::uint32_t lastDeviceSampleRate() const { return deviceSampleRate; }
+    // How many engine samples the running take holds so far (for measuring).
+    std::size_t capturedSampleCount();
+    // Processor time the last finished capture thread used, in seconds.
+    double lastCaptureCpuSeconds() const { return captureCpuSeconds; }
 
 private:
     void captureLoop(std::wstring deviceId);
@@ -42,4 +46,5 @@ private:
     std::vector<float> samples;
     std::atomic<std::uint32_t> deviceSampleRate{0};
     std::uint16_t deviceChannels = 0;
+    std::atomic<double> captureCpuSeconds{0};
 };

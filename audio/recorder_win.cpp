@@ -34,6 +34,15 @@ PacketFormat packetFormatOfMix(const WAVEFORMATEX* mix) {
     return packetFormatOf(fields);
 }
 
+double threadCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 struct EventCloser {
     void operator()(HANDLE event) const { CloseHandle(event); }
 };
@@ -77,6 +86,11 @@ std::vector<float> AudioRecorder::stop() {
     if (captureThread.joinable()) captureThread.join();
     const std::lock_guard lock(samplesMutex);
     return samples;
+}
+
+std::size_t AudioRecorder::capturedSampleCount() {
+    const std::lock_guard lock(samplesMutex);
+    return samples.size();
 }
 
 void AudioRecorder::captureLoop(std::wstring deviceId) {
@@ -185,6 +199,7 @@ void AudioRecorder::captureLoop(std::wstring deviceId) {
     device.reset();
     enumerator.reset();
     if (!opened) failed = true;
+    captureCpuSeconds = threadCpuSeconds();
     running = false;
     CoUninitialize();
 }

@@ -8,7 +8,9 @@
 #
 # While the command runs, a control folder takes requests: the command
 # writes a file there and the harness carries it out and removes the file.
-#   play    (content: a sound name: tone-1s, tone-3s, speech) plays it into the microphone
+#   play    (content: a sound name: tone-1s, tone-3s, speech) plays it into the
+#           microphone; the request is done when the sound has been played
+#   play-async  the same, done as soon as the sound starts
 #   unplug  unloads the microphone (as when it is pulled out); replug loads it again
 #   suspend / resume  stop and restart the flow of audio from the microphone
 #
@@ -71,10 +73,14 @@ cut_off_recorders() {
     [ "$output" != "$keeper" ] && pacmd kill-source-output "$output" >/dev/null
   done
 }
+play_sound() {  # play_sound REQUEST-FILE: plays the named sound to its end
+  paplay --latency-msec=20 -d vsink "$sounds/$(tr -d '\r\n' <"$1").wav" </dev/null >/dev/null 2>&1
+}
 carry_out() {  # carry_out REQUEST-FILE
   local request=$1
   case $(basename "$request") in
-    play) paplay --latency-msec=20 -d vsink "$sounds/$(tr -d '\r\n' <"$request").wav" </dev/null >/dev/null 2>&1 & pids+=($!) ;;
+    play) play_sound "$request" ;;
+    play-async) play_sound "$request" & pids+=($!) ;;
     unplug) pactl unload-module "$(mic_module)"; cut_off_recorders ;;
     replug) pactl load-module module-remap-source "$mic_args" >/dev/null
             pactl set-default-source vmic ;;

@@ -31,6 +31,10 @@ int engineChild(const std::string& mode, const std::string& model, int runs);
 // threads 0: the program's own count (recognitionThreads).
 int serviceChild(const std::string& model, int runs, const std::vector<float>& samples, int threads);
 
+// Start-to-first-sample delays, CPU while recording and the memory of a
+// take of the given length (Windows build; needs a microphone).
+void benchCapture(int longTakeSeconds);
+
 // Platform parts.
 std::string runAndCapture(const std::string& commandLine);
 double peakResidentMegabytes();

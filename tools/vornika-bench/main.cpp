@@ -1,5 +1,5 @@
 // vornika-bench: conversion speed and engine overhead against the library.
-//   vornika-bench [--quick] [--only conversion|engine] [--models DIR] [--presets tiny,base] [--program-threads]
+//   vornika-bench [--quick] [--only conversion|engine|capture] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     engine.modelDir = (std::filesystem::temp_directory_path() / "vornika-bench-models").string();
     std::string only;
     double conversionSeconds = 1.0;
+    int captureSeconds = 60;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--child" && i + 3 < argc) return engineChild(argv[i + 1], argv[i + 2], std::atoi(argv[i + 3]));
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
             engine.children = 1;
             engine.runs = 2;
             conversionSeconds = 0.3;
+        } else if (arg == "--capture-seconds" && i + 1 < argc) {
+            captureSeconds = std::atoi(argv[++i]);
         } else if (arg == "--program-threads") {
             engine.programThreads = true;
         } else if (arg == "--only" && i + 1 < argc) {
@@ -30,12 +33,13 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine] [--models DIR] [--presets tiny,base] [--program-threads]\n",
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|capture] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]\n",
                        stderr);
             return 2;
         }
     }
     if (only.empty() || only == "conversion") benchConversion(conversionSeconds);
     if (only.empty() || only == "engine") benchEngine(engine);
+    if (only == "capture") benchCapture(captureSeconds > 0 ? captureSeconds : 60);
     return 0;
 }

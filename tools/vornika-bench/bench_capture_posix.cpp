@@ -1,0 +1,5 @@
+#include <cstdio>
+
+#include "tools/vornika-bench/bench.h"
+
+void benchCapture(int) { std::fputs("vornika-bench: capture is measured in the Windows build\n", stderr); }
