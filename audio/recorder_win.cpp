@@ -63,6 +63,10 @@ bool AudioRecorder::start(const std::wstring& deviceId, std::wstring& errorText)
     }
     failed = false;
     running = true;
+    // A take that ended on its own (the microphone pulled out) and was never
+    // stopped leaves a finished thread here; assigning over it would end the
+    // process.
+    if (captureThread.joinable()) captureThread.join();
     try {
         captureThread = std::thread(&AudioRecorder::captureLoop, this, deviceId);
     } catch (const std::system_error&) {

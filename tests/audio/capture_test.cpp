@@ -145,7 +145,7 @@ TEST_F(Capture, UnpluggedMicrophoneKeepsWhatWasRecorded) {
     EXPECT_NEAR(level.peak, 0.5f, 0.03f);
     EXPECT_GT(level.loud, 16000u * 3 / 10) << "the tone before the unplugging";
     EXPECT_LT(take.size(), 16000u * 13 / 10) << "capture ended with the microphone, not at stop";
-    EXPECT_LT(stopTook, 200ms) << "the capture thread had already ended";
+    EXPECT_LT(stopTook, 1200ms) << "within one wait of the capture thread";
     EXPECT_EQ(logged().find("XATO"), std::string::npos) << "no log line for a pulled-out microphone";
 }
 

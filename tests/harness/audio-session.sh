@@ -73,14 +73,14 @@ cut_off_recorders() {
     [ "$output" != "$keeper" ] && pacmd kill-source-output "$output" >/dev/null
   done
 }
-play_sound() {  # play_sound REQUEST-FILE: plays the named sound to its end
-  paplay --latency-msec=20 -d vsink "$sounds/$(tr -d '\r\n' <"$1").wav" </dev/null >/dev/null 2>&1
+play_sound() {  # play_sound NAME: plays the sound to its end
+  paplay --latency-msec=20 -d vsink "$sounds/$1.wav" </dev/null >/dev/null 2>&1
 }
 carry_out() {  # carry_out REQUEST-FILE
   local request=$1
   case $(basename "$request") in
-    play) play_sound "$request" ;;
-    play-async) play_sound "$request" & pids+=($!) ;;
+    play) play_sound "$(tr -d '\r\n' <"$request")" ;;
+    play-async) play_sound "$(tr -d '\r\n' <"$request")" & pids+=($!) ;;
     unplug) pactl unload-module "$(mic_module)"; cut_off_recorders ;;
     replug) pactl load-module module-remap-source "$mic_args" >/dev/null
             pactl set-default-source vmic ;;
