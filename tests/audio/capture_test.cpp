@@ -1,5 +1,5 @@
 // The recorder and the microphone list against real Windows audio APIs:
-// Wine's WASAPI over a private PulseAudio daemon (tests/harness/audio-session.sh),
+// Wine's WASAPI over a private PulseAudio daemon (tests/harness/session.sh --audio),
 // whose virtual microphone the tests feed with known sounds.
 
 #include <algorithm>
@@ -68,7 +68,7 @@ protected:
         recorder.stop();
     }
     void SetUp() override {
-        if (environment(L"VORNIKA_AUDIO_CONTROL").empty()) GTEST_SKIP() << "needs tests/harness/audio-session.sh";
+        if (environment(L"VORNIKA_AUDIO_CONTROL").empty()) GTEST_SKIP() << "needs tests/harness/session.sh --audio";
         initLogIn(logFolder.path());
     }
     std::string logged() { return readFile(logFilePath()); }

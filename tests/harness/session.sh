@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
-# Runs a command inside a private audio world that Wine's audio driver uses:
-# a PulseAudio daemon of its own with a null sink ("Stereo Mix"), a virtual
-# microphone remapped from the sink's monitor ("Mikrofon (USB Audio)", the
-# default source), a second one named like a Bluetooth headset, and the
-# keeper recorder that keeps the monitor's clock running. Every process it
-# starts is stopped by its PID when the run ends, also on failure.
+# Runs a command (usually a Windows test program under scripts/wine-run) in
+# a private world of its own, for as long as the command runs:
+#   --audio    a PulseAudio daemon of its own that Wine's audio driver uses:
+#              a null sink ("Stereo Mix"), a virtual microphone remapped from
+#              the sink's monitor ("Mikrofon (USB Audio)", the default source),
+#              a second one named like a Bluetooth headset, and the keeper
+#              recorder that keeps the monitor's clock running;
+#   --display  an X server (Xvfb, no key repeat) for programs with windows.
+# Every process it starts is stopped by its PID when the run ends, also on
+# failure. Wine itself runs in the project's private prefix (scripts/wine-run).
 #
-# While the command runs, a control folder takes requests: the command
-# writes a file there and the harness carries it out and removes the file.
+# With --audio, a control folder takes requests while the command runs: the
+# command writes a file there, the harness carries it out and removes it.
 #   play    (content: a sound name: tone-1s, tone-3s, speech) plays it into the
 #           microphone; the request is done when the sound has been played
 #   play-async  the same, done as soon as the sound starts
-#   unplug  unloads the microphone (as when it is pulled out); replug loads it again
+#   unplug  unloads the microphone and cuts off its recording streams (as when
+#           it is pulled out); replug loads it again
 #   suspend / resume  stop and restart the flow of audio from the microphone
 #
-#   audio-session.sh COMMAND...
+#   session.sh [--audio] [--display] COMMAND...
 # The command sees VORNIKA_AUDIO_CONTROL (the control folder as a Windows
-# path under Wine's Z: drive) and VORNIKA_AUDIO_SOUNDS (the sounds' folder).
+# path under Wine's Z: drive), VORNIKA_AUDIO_SOUNDS (the sounds' folder) and
+# VORNIKA_DISPLAY (the X display, which scripts/wine-run passes on).
 set -uo pipefail
 
 work=$(mktemp -d)
@@ -27,6 +33,35 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+audio=false display=false
+while [ $# -gt 0 ]; do
+  case $1 in
+    --audio) audio=true ;;
+    --display) display=true ;;
+    *) break ;;
+  esac
+  shift
+done
+
+if $display; then
+  for number in $(seq 70 99); do
+    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
+  done
+  Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp -r </dev/null >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.05; done
+  [ -e "/tmp/.X11-unix/X$number" ] || { echo "session: Xvfb did not start"; exit 1; }
+  export VORNIKA_DISPLAY=":$number"
+fi
+
+run_command() {
+  "$@" &
+  command_pid=$!
+  pids+=("$command_pid")
+  wait "$command_pid"
+}
+$audio || { run_command "$@"; exit $?; }
 
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -46,7 +81,7 @@ pulseaudio --daemonize=no --exit-idle-time=-1 -n -F "$work/pa.pa" --log-target=f
 pids+=($!)
 for _ in $(seq 1 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
 pactl list short sources 2>/dev/null | grep -q '^[0-9]*[[:space:]]vmic[[:space:]]' \
-  || { echo "audio-session: PulseAudio did not start with the virtual microphone"; cat "$work/pa.log"; exit 1; }
+  || { echo "session: PulseAudio did not start with the virtual microphone"; cat "$work/pa.log"; exit 1; }
 # Without a reader on the monitor the first packet comes about 1.6 s late.
 pacat --record -d vsink.monitor --latency-msec=10 --raw >/dev/null 2>&1 </dev/null &
 keeper_pid=$!
