@@ -31,7 +31,7 @@ inline constexpr wchar_t kModelLoadFailedText[] =
     L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.";
 inline constexpr wchar_t kRecognitionFailedText[] = L"Transkripsiya bajarilmadi";
 
-inline constexpr int kDefaultIdleUnloadSeconds = 180;
+inline constexpr int kInitialIdleUnloadSeconds = 180;
 inline constexpr int kShortestIdleUnloadSeconds = 10;
 
 // What the program takes from its surroundings; tools and tests replace it.
@@ -88,7 +88,7 @@ private:
     const int fixedThreads;
 
     std::atomic<bool> useGpu{true};
-    std::atomic<int> idleUnloadSeconds{kDefaultIdleUnloadSeconds};
+    std::atomic<int> idleUnloadSeconds{kInitialIdleUnloadSeconds};
     std::atomic<bool> modelLoaded{false};  // written only by the worker
 
     std::mutex mutex;

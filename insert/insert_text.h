@@ -1,0 +1,28 @@
+#pragma once
+// Puts a recognised text into whichever window has the keyboard focus: by
+// the clipboard and a synthesized Ctrl+V (the user's earlier clipboard text
+// comes back shortly afterwards) or by typed Unicode keystrokes. Never
+// changes the foreground window or the focus.
+
+#include <string>
+
+#include "engine/transcription_service.h"
+#include "settings/settings.h"
+
+struct InsertOutcome {
+    bool inserted = false;
+    std::wstring message;  // the user's reason when nothing was inserted
+};
+
+inline constexpr wchar_t kEmptyTextMessage[] = L"Matn bo'sh";
+inline constexpr wchar_t kTypingFailedMessage[] = L"Matn kiritilmadi";
+inline constexpr wchar_t kClipboardBusyMessage[] =
+    L"Clipboard band \u2014 matn qo'yilmadi.\nBir oz kutib qayta urinib ko'ring.";
+inline constexpr wchar_t kPasteFailedMessage[] = L"Matn joylanmadi, lekin u clipboard'da \u2014 Ctrl+V bosing.";
+
+// Runs on the GUI thread. Any mode other than Type pastes.
+InsertOutcome insertText(const TranscribeResult& result, InsertMode mode);
+
+// Whether the foreground window's process refuses a limited-query open (as
+// one running with administrator rights does); false without a foreground window.
+bool isForegroundElevated();
