@@ -44,7 +44,16 @@ while [ $# -gt 0 ]; do
   shift
 done
 
+# Wine's desktop process belongs to the server and keeps the display the
+# server started with: a server already running without one (or with
+# another) would leave windows nowhere. Restart it on this display, and stop
+# it again afterwards, when this display goes away.
+wine_prefix=$(VORNIKA_PRINT_PREFIX=1 "$(dirname "$0")/../../scripts/wine-run")
+restart_wine_server() { WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true; }
+
 if $display; then
+  restart_wine_server
+  trap 'restart_wine_server; cleanup' EXIT
   for number in $(seq 70 99); do
     [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
   done

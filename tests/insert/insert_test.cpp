@@ -75,6 +75,20 @@ TEST_F(Insert, PasteWithNothingToGiveBackLeavesTheText) {
     EXPECT_EQ(arrived(L"salom"), L"salom");
     std::this_thread::sleep_for(900ms);
     EXPECT_EQ(clipboardText(), L"salom");
+
+    // Something that is not text (a picture, files): neither saved nor restored.
+    const UINT picture = RegisterClipboardFormatW(L"VornikaTestPicture");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 16);
+    std::memset(GlobalLock(block), 7, 16);
+    GlobalUnlock(block);
+    SetClipboardData(picture, block);
+    CloseClipboard();
+    ASSERT_TRUE(insertText(result(L" dunyo"), InsertMode::Paste).inserted);
+    EXPECT_EQ(arrived(L"salom dunyo"), L"salom dunyo");
+    std::this_thread::sleep_for(900ms);
+    EXPECT_EQ(clipboardText(), L" dunyo");
 }
 
 TEST_F(Insert, SomethingCopiedMeanwhileIsNotOverwritten) {
