@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <memory>
 #include <system_error>
 
 #include <windows.h>
@@ -15,6 +14,7 @@
 #include "audio/sample_convert.h"
 #include "audio/wave_format.h"
 #include "diag/log.h"
+#include "diag/unique_handle_win.h"
 
 namespace {
 
@@ -42,11 +42,6 @@ double threadCpuSeconds() {
     };
     return seconds(kernel) + seconds(user);
 }
-
-struct EventCloser {
-    void operator()(HANDLE event) const { CloseHandle(event); }
-};
-using UniqueEvent = std::unique_ptr<void, EventCloser>;
 
 }  // namespace
 
@@ -108,7 +103,7 @@ void AudioRecorder::captureLoop(std::wstring deviceId) {
     ComPtr<IMMDevice> device;
     ComPtr<IAudioClient> client;
     CoTaskMemPtr<WAVEFORMATEX> mix;
-    UniqueEvent event;
+    UniqueHandle event;
     ComPtr<IAudioCaptureClient> capture;
     PacketFormat format;
     std::vector<float> scratch;

@@ -1,17 +1,8 @@
 #include "diag/log_io.h"
 
-#include <memory>
-
 #include <windows.h>
 
-namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-}  // namespace
+#include "diag/unique_handle_win.h"
 
 LocalTime localTimeNow() {
     SYSTEMTIME now;
@@ -24,10 +15,9 @@ void writeDebugOutput(const std::wstring& text) { OutputDebugStringW(text.c_str(
 bool appendToFile(const std::wstring& path, const std::string& bytes) {
     // Opened and closed for every line, shared, so other programs may read,
     // rotate or delete the log while the program runs.
-    const HANDLE raw = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    const UniqueHandle file(raw);
+    const UniqueHandle file = ownHandle(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();

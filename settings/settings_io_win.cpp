@@ -1,18 +1,12 @@
 #include "settings/settings_io.h"
 
 #include <algorithm>
-#include <memory>
 
 #include <windows.h>
 
+#include "diag/unique_handle_win.h"
+
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-UniqueHandle openHandle(HANDLE raw) { return UniqueHandle(raw == INVALID_HANDLE_VALUE ? nullptr : raw); }
 
 bool writeAll(HANDLE file, const std::string& bytes) {
     std::size_t done = 0;
@@ -28,7 +22,7 @@ bool writeAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 std::optional<std::string> readSharedFile(const std::wstring& path) {
-    const UniqueHandle file = openHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    const UniqueHandle file = ownHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;
@@ -44,7 +38,7 @@ std::optional<std::string> readSharedFile(const std::wstring& path) {
 bool replaceFile(const std::wstring& path, const std::string& bytes) {
     const std::wstring temporary = path + L".tmp";
     {
-        const UniqueHandle file = openHandle(
+        const UniqueHandle file = ownHandle(
             CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file || !writeAll(file.get(), bytes)) return false;
     }
