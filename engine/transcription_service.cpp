@@ -142,19 +142,17 @@ void TranscriptionService::workerLoop() {
         preloadRequested = false;  // a queued job loads the model itself
         lock.unlock();
 
+        TranscribeResult result;
         if (job) {
-            TranscribeResult result = runJob(job->samples);
-            lock.lock();
-            lastUsed = clock.now();
-            lock.unlock();
-            if (job->callback) job->callback(std::move(result));
+            result = runJob(job->samples);
         } else {
-            std::wstring ignored;
+            std::wstring ignored;  // a preload's failure waits for the next job to report it
             ensureModelLoaded(ignored);
-            lock.lock();
-            lastUsed = clock.now();
-            lock.unlock();
         }
+        lock.lock();
+        lastUsed = clock.now();
+        lock.unlock();
+        if (job && job->callback) job->callback(std::move(result));
     }
 }
 
