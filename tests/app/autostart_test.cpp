@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "diag/encoding.h"
 #include "diag/folders.h"
 #include "diag/log.h"
+#include "tests/support/logged_lines.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -44,15 +44,6 @@ protected:
         initLogIn(logFolder.path());
     }
     void TearDown() override { RegDeleteValueW(run.key, kRunValueName); }
-    // The log's lines without their time stamps.
-    std::string logged() {
-        std::string lines;
-        const std::string content = readFile(logFilePath());
-        std::size_t start = 0;
-        for (std::size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2)
-            lines += content.substr(start + 20, end - start - 20) + "|";
-        return lines;
-    }
     RunKey run;
     TempFolder logFolder;
 };
@@ -73,7 +64,7 @@ TEST_F(Autostart, EnableWritesTheQuotedPathAsAString) {
     EXPECT_EQ(data, autostartCommand());
     EXPECT_EQ(bytes, (data.size() + 1) * sizeof(wchar_t)) << "stored with its terminating zero";
     EXPECT_TRUE(isAutostartEnabled());
-    EXPECT_EQ(logged(), "avtostart yoqildi|");
+    EXPECT_EQ(loggedTexts(), std::vector<std::wstring>{L"avtostart yoqildi"});
 }
 
 TEST_F(Autostart, OnlyThisExecutableQuotedAsAStringCounts) {
@@ -106,5 +97,6 @@ TEST_F(Autostart, DisablingTwiceSucceeds) {
     EXPECT_FALSE(run.exists());
     EXPECT_TRUE(setAutostart(false));
     EXPECT_FALSE(isAutostartEnabled());
-    EXPECT_EQ(logged(), "avtostart yoqildi|avtostart o'chirildi|avtostart o'chirildi|");
+    EXPECT_EQ(loggedTexts(),
+              (std::vector<std::wstring>{L"avtostart yoqildi", L"avtostart o'chirildi", L"avtostart o'chirildi"}));
 }

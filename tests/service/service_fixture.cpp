@@ -7,6 +7,7 @@
 #include "diag/folders.h"
 #include "diag/log.h"
 #include "engine/model_location.h"
+#include "tests/support/logged_lines.h"
 
 bool ManualClock::waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, TimePoint deadline) {
     if (now() >= deadline) return true;
@@ -53,14 +54,7 @@ std::wstring ServiceTest::modelPath() const {
     return installFolder + kPathSeparator + L"models" + kPathSeparator + kModelFileName;
 }
 
-std::vector<std::wstring> ServiceTest::logTexts() {
-    const std::string content = readFile(logFilePath());
-    std::vector<std::wstring> texts;
-    std::size_t start = 0;
-    for (std::size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2)
-        texts.push_back(fromUtf8(content.substr(start + 20, end - start - 20)));
-    return texts;
-}
+std::vector<std::wstring> ServiceTest::logTexts() { return loggedTexts(); }
 
 std::size_t ServiceTest::logCount(const std::wstring& prefix) {
     std::size_t count = 0;
