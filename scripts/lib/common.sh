@@ -16,7 +16,7 @@ VORNIKA_APT_PACKAGES=(
   cmake ninja-build g++ googletest libgtest-dev openssl clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xdotool xclip x11-utils
-  pulseaudio pulseaudio-utils espeak-ng sox imagemagick
+  pulseaudio pulseaudio-utils espeak-ng sox imagemagick fonts-dejavu-core
 )
 
 log() { printf '[vornika] %s\n' "$*" >&2; }

@@ -13,6 +13,7 @@
 
 #include "diag/encoding.h"
 #include "tests/insert/target_window.h"
+#include "tests/ui/window_driving.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -21,31 +22,6 @@ namespace {
 
 // Uzbek with U+02BB and U+2019, Cyrillic and a character beyond the BMP.
 const std::wstring kDictation = L"O\u02BBzbekiston \u2014 ma\u2019no, \u040E\u0437\u0431\u0435\u043A \U0001F600 tamom.";
-
-std::wstring clipboardText() {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) std::this_thread::sleep_for(10ms);
-    std::wstring text;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* locked = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = locked;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
-void putOnClipboard(const std::wstring& text) {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) std::this_thread::sleep_for(10ms);
-    EmptyClipboard();
-    if (!text.empty()) {
-        const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-        std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(block);
-        SetClipboardData(CF_UNICODETEXT, block);
-    }
-    CloseClipboard();
-}
 
 class Insert : public ::testing::Test {
 protected:

@@ -1,0 +1,16 @@
+#include "app/settings_surroundings.h"
+
+#include "app/autostart.h"
+#include "settings/settings_file.h"
+
+SettingsSurroundings programSettingsSurroundings() {
+    SettingsSurroundings surroundings;
+    surroundings.listMicrophones = listMicrophones;
+    surroundings.isAutostartEnabled = isAutostartEnabled;
+    surroundings.setAutostart = setAutostart;
+    surroundings.saveSettings = [](const Settings& settings) { return saveSettings(settings); };
+    surroundings.showMessage = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
+        MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | icon);
+    };
+    return surroundings;
+}

@@ -1,0 +1,173 @@
+// The settings form as values: control places at each DPI, the microphone
+// combo's items, selection and warning, the hotkey control's encoding, and
+// what "Saqlash" makes of the form.
+
+#include "ui/settings_form.h"
+
+#include <set>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const ControlSpec& controlWithId(int id) {
+    for (const ControlSpec& spec : kSettingsControls) {
+        if (spec.id == id) return spec;
+    }
+    throw std::out_of_range("no such control");
+}
+
+std::vector<MicDevice> someDevices() {
+    return {
+        {L"{usb}", L"Mikrofon (USB Audio)", MicKind::Normal, false},
+        {L"{bt}", L"Headset (Hands-Free AG Audio)", MicKind::Headset, false},
+        {L"{vb}", L"CABLE Output (VB-Audio)", MicKind::Virtual, false},
+        {L"{mix}", L"Stereo Mix", MicKind::Loopback, true},
+    };
+}
+
+std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"; }
+
+}  // namespace
+
+TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
+    EXPECT_EQ(settingsClientSize(96), (Size{460, 400}));
+    EXPECT_EQ(settingsClientSize(120), (Size{575, 500}));
+    EXPECT_EQ(settingsClientSize(144), (Size{690, 600}));
+
+    const ControlSpec& save = controlWithId(kSaveButtonId);
+    EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 342, 328, 372}));
+    EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 428, 410, 466})) << "y 427.5 and height 37.5 round up";
+    EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 513, 492, 558}));
+    const ControlSpec& hint = kSettingsControls[3];
+    EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
+    const ControlSpec& micWarning = controlWithId(kMicWarningId);
+    EXPECT_EQ(scaledControlRect(micWarning, 144), (Rect{36, 240, 639, 318}));
+}
+
+TEST(SettingsControls, OrderIdsAndTabStops) {
+    std::set<int> ids;
+    std::set<int> tabStops;
+    for (const ControlSpec& spec : kSettingsControls) {
+        if (spec.id != kLabelId) {
+            EXPECT_TRUE(ids.insert(spec.id).second) << spec.id;
+        }
+        if (spec.style != ControlStyle::Plain) tabStops.insert(spec.id);
+        // Every control fits the client area at 96 DPI.
+        EXPECT_LE(spec.x + spec.width, 460);
+        EXPECT_LE(spec.y + spec.height, 400) << spec.id;
+    }
+    EXPECT_EQ(ids.size(), 10u);
+    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209}));
+    EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
+    EXPECT_EQ(kSettingsControls[13].id, kCancelButtonId);
+    EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");
+}
+
+TEST(MicrophoneCombo, ItemsCarryTagsForKindAndDefault) {
+    const std::vector<std::wstring> items = microphoneItems(someDevices());
+    EXPECT_EQ(items, (std::vector<std::wstring>{
+                         L"(tizim standarti)",
+                         L"Mikrofon (USB Audio)",
+                         L"Headset (Hands-Free AG Audio)   [sifat past]",
+                         L"CABLE Output (VB-Audio)   [virtual]",
+                         L"Stereo Mix   [mikrofon emas!]   (standart)",
+                     }));
+    EXPECT_EQ(microphoneItemText({L"{x}", L"Mic", MicKind::Normal, true}), L"Mic   (standart)");
+    EXPECT_EQ(microphoneItems({}), (std::vector<std::wstring>{L"(tizim standarti)"}));
+}
+
+TEST(MicrophoneCombo, SelectionMatchesTheIdExactlyAndFallsBackToTheSystemDefault) {
+    const auto devices = someDevices();
+    EXPECT_EQ(microphoneSelection(devices, L"{bt}"), 2);
+    EXPECT_EQ(microphoneSelection(devices, L"{mix}"), 4);
+    EXPECT_EQ(microphoneSelection(devices, L""), 0);
+    EXPECT_EQ(microphoneSelection(devices, L"{BT}"), 0) << "ids compare exactly";
+    EXPECT_EQ(microphoneSelection(devices, L"Mikrofon (USB Audio)"), 0) << "names do not match";
+    EXPECT_EQ(microphoneSelection({}, L"{usb}"), 0);
+}
+
+TEST(MicrophoneCombo, TheWarningForEachSelection) {
+    auto devices = someDevices();
+    EXPECT_EQ(microphoneWarning(devices, 1), L"");
+    EXPECT_EQ(microphoneWarning(devices, 2), warningText(devices[1]));
+    EXPECT_EQ(microphoneWarning(devices, 4), warningText(devices[3]));
+    EXPECT_EQ(microphoneWarning(devices, 0), L"Tizim standarti: Stereo Mix\n" + warningText(devices[3]));
+    EXPECT_EQ(microphoneWarning(devices, -1), L"");
+    EXPECT_EQ(microphoneWarning(devices, 5), L"") << "an item without its device";
+
+    devices[3].isDefault = false;
+    devices[0].isDefault = true;
+    EXPECT_EQ(microphoneWarning(devices, 0), L"") << "an ordinary default needs no warning";
+    devices[0].isDefault = false;
+    EXPECT_EQ(microphoneWarning(devices, 0), L"");
+}
+
+TEST(HotkeyControl, ModifiersToFlagsAndBack) {
+    EXPECT_EQ(hotkeyControlValue('D', 3), 0x0644);
+    EXPECT_EQ(hotkeyControlValue(0x78, 4), 0x0178) << "Shift+F9";
+    EXPECT_EQ(hotkeyControlValue('D', 8 | 2), 0x0244) << "Win has no place in the control";
+    EXPECT_EQ(hotkeyControlValue(0x1'44, 2), 0x0244) << "only the key's low byte";
+    for (std::uint32_t modifiers = 1; modifiers < 8; ++modifiers) {
+        const auto back = hotkeyFromControlValue(hotkeyControlValue('K', modifiers));
+        ASSERT_TRUE(back.has_value()) << modifiers;
+        EXPECT_EQ(*back, (HotkeyChoice{'K', modifiers}));
+    }
+    EXPECT_EQ(hotkeyFromControlValue(0x0844), std::nullopt) << "the extended-key flag is no modifier";
+    EXPECT_EQ(hotkeyFromControlValue(0x0A44), (HotkeyChoice{'D', 2}));
+    EXPECT_EQ(hotkeyFromControlValue(0x0044), std::nullopt);
+    EXPECT_EQ(hotkeyFromControlValue(0x0600), std::nullopt);
+    EXPECT_EQ(hotkeyFromControlValue(0), std::nullopt);
+}
+
+TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
+    Settings copy;
+    copy.modifiers = 3;
+    copy.idleUnloadSeconds = 600;
+    copy.didOnboard = true;
+    copy.deviceId = L"{usb}";
+    copy.deviceName = L"Mikrofon (USB Audio)";
+    const auto devices = someDevices();
+
+    SettingsForm form{hotkeyControlValue(0x78, 4), 2, 1, false, true};
+    FormOutcome outcome = settingsFromForm(copy, form, devices, nameOf);
+    EXPECT_FALSE(outcome.hotkeyRejected);
+    Settings expected = copy;
+    expected.vk = 0x78;
+    expected.modifiers = 4;
+    expected.label = L"<120>";
+    expected.deviceId = L"{bt}";
+    expected.deviceName = L"Headset (Hands-Free AG Audio)";
+    expected.insertMode = InsertMode::Type;
+    expected.autoStart = false;
+    expected.useGpu = true;
+    EXPECT_EQ(outcome.settings, expected);
+
+    // A key without modifier: the old hotkey stays, everything else applies.
+    form = {hotkeyControlValue('K', 0), 0, 0, true, false};
+    outcome = settingsFromForm(expected, form, devices, nameOf);
+    EXPECT_TRUE(outcome.hotkeyRejected);
+    EXPECT_EQ(outcome.settings.hotkeyLabel(), L"Shift+<120>");
+    EXPECT_EQ(outcome.settings.deviceId, L"");
+    EXPECT_EQ(outcome.settings.deviceName, L"");
+    EXPECT_EQ(outcome.settings.insertMode, InsertMode::Paste);
+    EXPECT_TRUE(outcome.settings.autoStart);
+    EXPECT_EQ(outcome.settings.idleUnloadSeconds, 600);
+    EXPECT_TRUE(outcome.settings.didOnboard);
+
+    // No selection, or an item past the list: the system default.
+    for (const int selection : {-1, 9}) {
+        form.micSelection = selection;
+        EXPECT_EQ(settingsFromForm(copy, form, devices, nameOf).settings.deviceId, L"") << selection;
+    }
+    // A Win bit edited into the file is dropped when the control is saved.
+    copy.modifiers = 8 | 2;
+    copy.vk = 'D';
+    form.hotkey = hotkeyControlValue(copy.vk, copy.modifiers);
+    EXPECT_EQ(settingsFromForm(copy, form, devices, nameOf).settings.modifiers, 2u);
+    copy.modifiers = 8;
+    form.hotkey = hotkeyControlValue(copy.vk, copy.modifiers);
+    outcome = settingsFromForm(copy, form, devices, nameOf);
+    EXPECT_TRUE(outcome.hotkeyRejected) << "Win alone shows as the bare key";
+    EXPECT_EQ(outcome.settings.modifiers, 8u);
+}

@@ -1,0 +1,274 @@
+// The settings window under Wine, driven through its controls' messages,
+// with microphones, Run key, file and message boxes of the test's own.
+
+#include "ui/settings_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "diag/folders.h"
+#include "settings/settings_file.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/window_driving.h"
+#include "ui/settings_form.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct ShownMessage {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT icon;
+};
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    SettingsWindowTest() : window(surroundings()) {
+        window.setOnSaved([this](const Settings& s) { saved.push_back(s); });
+        stored.vk = 'R';
+        stored.modifiers = 6;  // Ctrl+Shift
+        stored.label = L"R";
+        stored.deviceId = L"{usb}";
+        stored.deviceName = L"Mikrofon (USB Audio)";
+        stored.insertMode = InsertMode::Type;
+        stored.autoStart = false;
+        stored.useGpu = false;
+        stored.idleUnloadSeconds = 240;
+        stored.didOnboard = true;
+    }
+
+    SettingsSurroundings surroundings() {
+        SettingsSurroundings s;
+        s.listMicrophones = [this] { return devices; };
+        s.isAutostartEnabled = [this] { return autostartInRegistry; };
+        s.setAutostart = [this](bool enable) {
+            autostartInRegistry = enable;
+            return true;
+        };
+        s.saveSettings = [this](const Settings& settings) { return saveWorks && saveSettingsTo(file, settings); };
+        s.showMessage = [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
+            messages.push_back({owner, text, caption, icon});
+        };
+        return s;
+    }
+
+    void open() { window.open(GetModuleHandleW(nullptr), stored); }
+    HWND control(int id) const { return GetDlgItem(window.handle(), id); }
+    void click(int id) { SendMessageW(control(id), BM_CLICK, 0, 0); }
+    void chooseMicrophone(int item) {
+        SendMessageW(control(kMicComboId), CB_SETCURSEL, item, 0);
+        SendMessageW(window.handle(), WM_COMMAND, MAKEWPARAM(kMicComboId, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(control(kMicComboId)));
+    }
+    void setHotkey(BYTE key, BYTE flags) { SendMessageW(control(kHotkeyControlId), HKM_SETHOTKEY, MAKEWORD(key, flags), 0); }
+    WORD hotkey() const { return LOWORD(SendMessageW(control(kHotkeyControlId), HKM_GETHOTKEY, 0, 0)); }
+    int selection(int id) const { return static_cast<int>(SendMessageW(control(id), CB_GETCURSEL, 0, 0)); }
+    bool checked(int id) const { return IsDlgButtonChecked(window.handle(), id) == BST_CHECKED; }
+    bool shown() const { return IsWindowVisible(window.handle()) != FALSE; }
+
+    TempFolder folder;
+    std::wstring file = folder / L"settings.ini";
+    std::vector<MicDevice> devices{
+        {L"{usb}", L"Mikrofon (USB Audio)", MicKind::Normal, false},
+        {L"{bt}", L"Headset (Hands-Free AG Audio)", MicKind::Headset, false},
+        {L"{mix}", L"Stereo Mix", MicKind::Loopback, true},
+    };
+    bool autostartInRegistry = false;
+    bool saveWorks = true;
+    Settings stored;
+    std::vector<Settings> saved;
+    std::vector<ShownMessage> messages;
+    SettingsWindow window;
+};
+
+}  // namespace
+
+TEST_F(SettingsWindowTest, CreatesTheFourteenControlsInOrderWithTheirIdsStylesAndPlaces) {
+    open();
+    ASSERT_NE(window.handle(), nullptr);
+    EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 460, 400}));
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+              static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+
+    HWND child = GetWindow(window.handle(), GW_CHILD);
+    for (const ControlSpec& spec : kSettingsControls) {
+        ASSERT_NE(child, nullptr);
+        wchar_t className[64] = {};
+        GetClassNameW(child, className, 64);
+        EXPECT_EQ(lstrcmpiW(className, spec.className), 0) << spec.id;
+        EXPECT_EQ(GetDlgCtrlID(child), spec.id);
+        if (spec.id != kMicWarningId && std::wstring(spec.className) != L"COMBOBOX") {
+            EXPECT_EQ(windowText(child), spec.text);
+        }
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, window.handle(), reinterpret_cast<POINT*>(&place), 2);
+        // Wine's drop-down lists keep their own height for the closed box.
+        const Rect expected = scaledControlRect(spec, 96);
+        EXPECT_EQ(place.left, expected.left) << spec.id;
+        EXPECT_EQ(place.top, expected.top) << spec.id;
+        EXPECT_EQ(place.right, expected.right) << spec.id;
+        if (std::wstring(spec.className) != L"COMBOBOX") {
+            EXPECT_EQ(place.bottom, expected.bottom) << spec.id;
+        }
+        const bool tabStop = (GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0;
+        EXPECT_EQ(tabStop, spec.style != ControlStyle::Plain) << spec.id;
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr);
+    EXPECT_EQ(GetWindowLongPtrW(control(kDonateButtonId), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_EQ(GetWindowLongPtrW(control(kSaveButtonId), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    // (The combo hands WS_VSCROLL on to its list.)
+    for (const int combo : {kMicComboId, kModeComboId}) {
+        EXPECT_EQ(GetWindowLongPtrW(control(combo), GWL_STYLE) & 3, CBS_DROPDOWNLIST) << combo;
+    }
+}
+
+TEST_F(SettingsWindowTest, OpensLoadedFromTheSettingsAndTheRegistryAndOnlyOnce) {
+    autostartInRegistry = true;  // the file says no; the Run key decides
+    open();
+    const HWND first = window.handle();
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(hotkey(), MAKEWORD('R', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
+    EXPECT_EQ(selection(kModeComboId), 1);
+    EXPECT_TRUE(checked(kAutostartBoxId));
+    EXPECT_FALSE(checked(kGpuBoxId));
+    EXPECT_EQ(selection(kMicComboId), 1);
+    EXPECT_EQ(SendMessageW(control(kModeComboId), CB_GETCOUNT, 0, 0), 2);
+    ASSERT_EQ(SendMessageW(control(kMicComboId), CB_GETCOUNT, 0, 0), 4);
+    wchar_t item[128] = {};
+    SendMessageW(control(kMicComboId), CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ(item, L"Stereo Mix   [mikrofon emas!]   (standart)");
+
+    ShowWindow(first, SW_HIDE);
+    stored.useGpu = true;
+    devices.pop_back();
+    autostartInRegistry = false;
+    open();
+    EXPECT_EQ(window.handle(), first);
+    EXPECT_TRUE(shown());
+    EXPECT_TRUE(checked(kGpuBoxId));
+    EXPECT_FALSE(checked(kAutostartBoxId));
+    EXPECT_EQ(SendMessageW(control(kMicComboId), CB_GETCOUNT, 0, 0), 3) << "listed afresh";
+    int windows = 0;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM count) {
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        if (std::wstring(name) == L"VornikaSettings") ++*reinterpret_cast<int*>(count);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(windows, 1);
+}
+
+TEST_F(SettingsWindowTest, TheWarningFollowsTheChosenMicrophone) {
+    open();
+    const auto warning = [&] { return windowText(control(kMicWarningId)); };
+    EXPECT_EQ(warning(), L"");
+    chooseMicrophone(2);
+    EXPECT_EQ(warning(), warningText(devices[1]));
+    chooseMicrophone(0);
+    EXPECT_EQ(warning(), L"Tizim standarti: Stereo Mix\n" + warningText(devices[2]));
+}
+
+TEST_F(SettingsWindowTest, SavingWritesTheFileHidesAndCallsBackWithTheNewRecord) {
+    open();
+    setHotkey(VK_F9, HOTKEYF_SHIFT);
+    chooseMicrophone(2);
+    SendMessageW(control(kModeComboId), CB_SETCURSEL, 0, 0);
+    click(kAutostartBoxId);
+    click(kGpuBoxId);
+    click(kSaveButtonId);
+
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(saved.size(), 1u);
+    Settings expected = stored;
+    expected.vk = VK_F9;
+    expected.modifiers = 4;
+    expected.label = keyNameForVk(VK_F9);
+    expected.deviceId = L"{bt}";
+    expected.deviceName = L"Headset (Hands-Free AG Audio)";
+    expected.insertMode = InsertMode::Paste;
+    expected.autoStart = true;
+    expected.useGpu = true;
+    EXPECT_EQ(saved[0], expected);
+    EXPECT_EQ(loadSettingsFrom(file), expected);
+    EXPECT_TRUE(autostartInRegistry);
+}
+
+TEST_F(SettingsWindowTest, AVanishedMicrophoneOpensOnTheSystemDefaultAndSavingForgetsIt) {
+    stored.deviceId = L"{gone}";
+    stored.deviceName = L"Mikrofon (USB Audio)";  // a name alone does not match
+    open();
+    EXPECT_EQ(selection(kMicComboId), 0);
+    click(kSaveButtonId);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].deviceId, L"");
+    EXPECT_EQ(saved[0].deviceName, L"");
+}
+
+TEST_F(SettingsWindowTest, AHotkeyWithoutModifierIsRefusedButTheRestIsSaved) {
+    for (const WORD refused : std::initializer_list<WORD>{MAKEWORD('K', 0), MAKEWORD(0, 0), MAKEWORD(0, HOTKEYF_CONTROL)}) {
+        messages.clear();
+        saved.clear();
+        open();
+        SendMessageW(control(kHotkeyControlId), HKM_SETHOTKEY, refused, 0);
+        click(kGpuBoxId);
+        click(kSaveButtonId);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].owner, window.handle());
+        EXPECT_EQ(messages[0].text, kHotkeyRejectedText);
+        EXPECT_EQ(messages[0].caption, L"Sozlamalar");
+        EXPECT_EQ(messages[0].icon, static_cast<UINT>(MB_ICONWARNING));
+        ASSERT_EQ(saved.size(), 1u);
+        EXPECT_EQ(saved[0].hotkeyLabel(), L"Ctrl+Shift+R");
+        EXPECT_TRUE(saved[0].useGpu);
+    }
+}
+
+TEST_F(SettingsWindowTest, TheStandardButtonThenCancelChangesNothing) {
+    open();
+    click(kDefaultHotkeyButtonId);
+    EXPECT_EQ(hotkey(), MAKEWORD('D', HOTKEYF_CONTROL | HOTKEYF_ALT));
+    EXPECT_TRUE(shown()) << "nothing is saved yet";
+    click(kCancelButtonId);
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(saved.empty());
+    EXPECT_FALSE(fileExists(file));
+    open();
+    EXPECT_EQ(hotkey(), MAKEWORD('R', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
+
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(IsWindow(window.handle())) << "closing only hides";
+}
+
+TEST_F(SettingsWindowTest, AFailedSaveTellsTheUserAndDoesNotCallBack) {
+    saveWorks = false;
+    open();
+    click(kAutostartBoxId);
+    click(kSaveButtonId);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, L"Sozlamalar saqlanmadi. Diskda joy bormi?");
+    EXPECT_EQ(messages[0].icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(saved.empty());
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(autostartInRegistry) << "autostart is applied before the file is written";
+}
+
+TEST_F(SettingsWindowTest, TheDonateButtonOpensTheDonationWindowOverTheSettings) {
+    open();
+    click(kDonateButtonId);
+    const HWND donate = window.donateWindow().handle();
+    ASSERT_NE(donate, nullptr);
+    EXPECT_TRUE(IsWindowVisible(donate));
+    EXPECT_EQ(GetWindow(donate, GW_OWNER), window.handle());
+    const Rect owner = windowRect(window.handle());
+    const Rect own = windowRect(donate);
+    EXPECT_EQ(own.left, owner.left + (owner.width() - own.width()) / 2);
+    EXPECT_EQ(own.top, owner.top + (owner.height() - own.height()) / 2);
+}

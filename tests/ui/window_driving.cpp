@@ -1,0 +1,106 @@
+#include "tests/ui/window_driving.h"
+
+#include <cstring>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+void pumpMessagesFor(std::chrono::milliseconds duration) {
+    pumpUntil([] { return false; }, duration);
+}
+
+bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (true) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+ScreenShot::ScreenShot(const Rect& where) : area(where), pixels(static_cast<std::size_t>(where.width() * where.height())) {
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = area.width();
+    info.bmiHeader.biHeight = -area.height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, area.width(), area.height(), screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+Colour ScreenShot::at(int x, int y) const {
+    const std::uint32_t pixel = pixels[static_cast<std::size_t>((y - area.top) * area.width() + (x - area.left))];
+    return {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8), static_cast<std::uint8_t>(pixel)};
+}
+
+int ScreenShot::count(const Rect& inside, Colour colour, int tolerance) const {
+    int found = 0;
+    for (int y = inside.top; y < inside.bottom; ++y) {
+        for (int x = inside.left; x < inside.right; ++x) {
+            const Colour c = at(x, y);
+            if (std::abs(c.red - colour.red) <= tolerance && std::abs(c.green - colour.green) <= tolerance &&
+                std::abs(c.blue - colour.blue) <= tolerance) {
+                ++found;
+            }
+        }
+    }
+    return found;
+}
+
+std::wstring clipboardText() {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) std::this_thread::sleep_for(10ms);
+    std::wstring text;
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* locked = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = locked;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void putOnClipboard(const std::wstring& text) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) std::this_thread::sleep_for(10ms);
+    EmptyClipboard();
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+Rect windowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+Rect clientRect(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Driving the program's windows from a test on the same thread: running the
+// message loop for a while, reading the screen back, the clipboard.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "ui/geometry.h"
+
+// Dispatches this thread's messages for the given time.
+void pumpMessagesFor(std::chrono::milliseconds duration);
+// Dispatches until the condition holds or the limit passes; the last answer.
+bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// The pixels of a screen rectangle, row by row, as the screen shows them.
+class ScreenShot {
+public:
+    explicit ScreenShot(const Rect& area);
+    Colour at(int x, int y) const;  // screen coordinates inside the area
+    // How many pixels of the rectangle are within tolerance of the colour.
+    int count(const Rect& inside, Colour colour, int tolerance = 0) const;
+
+private:
+    Rect area;
+    std::vector<std::uint32_t> pixels;
+};
+
+std::wstring clipboardText();
+void putOnClipboard(const std::wstring& text);
+std::wstring windowText(HWND window);
+Rect windowRect(HWND window);
+Rect clientRect(HWND window);

@@ -1,0 +1,101 @@
+#include "ui/settings_form.h"
+
+Rect scaledControlRect(const ControlSpec& control, int dpi) {
+    const int x = scaled(control.x, dpi);
+    const int y = scaled(control.y, dpi);
+    return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
+}
+
+Size settingsClientSize(int dpi) { return {scaled(460, dpi), scaled(400, dpi)}; }
+
+std::wstring microphoneItemText(const MicDevice& device) {
+    std::wstring text = device.name;
+    switch (device.kind) {
+    case MicKind::Loopback:
+        text += L"   [mikrofon emas!]";
+        break;
+    case MicKind::Headset:
+        text += L"   [sifat past]";
+        break;
+    case MicKind::Virtual:
+        text += L"   [virtual]";
+        break;
+    case MicKind::Normal:
+        break;
+    }
+    if (device.isDefault) text += L"   (standart)";
+    return text;
+}
+
+std::vector<std::wstring> microphoneItems(const std::vector<MicDevice>& devices) {
+    std::vector<std::wstring> items{kSystemDefaultMicItem};
+    for (const MicDevice& device : devices) items.push_back(microphoneItemText(device));
+    return items;
+}
+
+int microphoneSelection(const std::vector<MicDevice>& devices, const std::wstring& deviceId) {
+    if (deviceId.empty()) return 0;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        if (devices[i].id == deviceId) return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+std::wstring microphoneWarning(const std::vector<MicDevice>& devices, int selection) {
+    if (selection > 0) {
+        const auto index = static_cast<std::size_t>(selection - 1);
+        return index < devices.size() ? warningText(devices[index]) : std::wstring();
+    }
+    if (selection == 0) {
+        for (const MicDevice& device : devices) {
+            if (device.isDefault && device.kind != MicKind::Normal) {
+                return L"Tizim standarti: " + device.name + L"\n" + warningText(device);
+            }
+        }
+    }
+    return {};
+}
+
+std::uint16_t hotkeyControlValue(std::uint32_t vk, std::uint32_t modifiers) {
+    std::uint8_t flags = 0;
+    if (modifiers & 2) flags |= kHotkeyFlagControl;
+    if (modifiers & 1) flags |= kHotkeyFlagAlt;
+    if (modifiers & 4) flags |= kHotkeyFlagShift;
+    return static_cast<std::uint16_t>((flags << 8) | (vk & 0xFF));
+}
+
+std::optional<HotkeyChoice> hotkeyFromControlValue(std::uint16_t value) {
+    const std::uint32_t key = value & 0xFF;
+    const std::uint32_t flags = value >> 8;
+    std::uint32_t modifiers = 0;
+    if (flags & kHotkeyFlagControl) modifiers += 2;
+    if (flags & kHotkeyFlagAlt) modifiers += 1;
+    if (flags & kHotkeyFlagShift) modifiers += 4;
+    if (key == 0 || modifiers == 0) return std::nullopt;
+    return HotkeyChoice{key, modifiers};
+}
+
+FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, const std::vector<MicDevice>& devices,
+                             KeyNamer keyName) {
+    FormOutcome outcome{copy, false};
+    Settings& s = outcome.settings;
+    if (const auto hotkey = hotkeyFromControlValue(form.hotkey)) {
+        s.vk = hotkey->vk;
+        s.modifiers = hotkey->modifiers;
+        s.label = keyName(hotkey->vk);
+    } else {
+        outcome.hotkeyRejected = true;
+    }
+    const auto device = static_cast<std::size_t>(form.micSelection - 1);
+    if (form.micSelection > 0 && device < devices.size()) {
+        s.deviceId = devices[device].id;
+        s.deviceName = devices[device].name;
+    } else {
+        s.deviceId.clear();
+        s.deviceName.clear();
+    }
+    s.insertMode = form.modeSelection == 1 ? InsertMode::Type : InsertMode::Paste;
+    s.autoStart = form.autoStart;
+    s.useGpu = form.useGpu;
+    return outcome;
+}

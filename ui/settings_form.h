@@ -1,0 +1,126 @@
+#pragma once
+// The settings window's form as values: its controls, the microphone list as
+// the combo box shows it, the hotkey control's encoding, and what pressing
+// "Saqlash" makes of the form. The window code only moves these to and from
+// the controls.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/microphones.h"
+#include "settings/settings.h"
+#include "ui/geometry.h"
+
+inline constexpr int kHotkeyControlId = 200;
+inline constexpr int kMicComboId = 201;
+inline constexpr int kMicWarningId = 202;
+inline constexpr int kModeComboId = 203;
+inline constexpr int kAutostartBoxId = 204;
+inline constexpr int kGpuBoxId = 205;
+inline constexpr int kSaveButtonId = 206;
+inline constexpr int kCancelButtonId = 207;
+inline constexpr int kDefaultHotkeyButtonId = 208;
+inline constexpr int kDonateButtonId = 209;
+inline constexpr int kLabelId = -1;
+
+inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
+inline constexpr wchar_t kSettingsCaption[] = L"Sozlamalar";
+inline constexpr wchar_t kSystemDefaultMicItem[] = L"(tizim standarti)";
+inline constexpr wchar_t kHotkeyRejectedText[] =
+    L"Tugma saqlanmadi: kamida bitta modifikator\n(Ctrl, Alt yoki Shift) va bitta tugma kerak.\n\n"
+    L"Oldingi tugma o'zgarishsiz qoldi.";
+inline constexpr wchar_t kSettingsNotSavedText[] = L"Sozlamalar saqlanmadi. Diskda joy bormi?";
+inline constexpr std::array<const wchar_t*, 2> kInsertModeItems = {
+    L"Tez (clipboard orqali qo'yish) \u2014 tavsiya etiladi",
+    L"Sekin (belgima-belgi yozish) \u2014 qo'yish ishlamasa",
+};
+
+inline constexpr int kSettingsFontSize = 13;
+inline constexpr Colour kMicWarningColour{176, 92, 0};
+inline constexpr Colour kDonateButtonColour{169, 78, 46};
+inline constexpr Colour kDonateButtonPressedColour{142, 63, 36};
+
+// The further style each control gets besides WS_CHILD | WS_VISIBLE.
+enum class ControlStyle {
+    Plain,              // labels, the hotkey control, the "Standart" button
+    ScrollingDropDown,  // CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP
+    DropDown,           // CBS_DROPDOWNLIST | WS_TABSTOP
+    CheckBox,           // BS_AUTOCHECKBOX | WS_TABSTOP
+    OwnerDrawnButton,   // BS_OWNERDRAW | WS_TABSTOP
+    DefaultButton,      // BS_DEFPUSHBUTTON | WS_TABSTOP
+    TabStopButton,      // WS_TABSTOP
+};
+
+struct ControlSpec {
+    const wchar_t* className;
+    const wchar_t* text;
+    ControlStyle style;
+    int x, y, width, height;  // units at 96 DPI
+    int id;
+};
+
+// In creation order, which is also the z-order and the tab order.
+inline constexpr std::array<ControlSpec, 14> kSettingsControls = {{
+    {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
+    {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
+    {L"BUTTON", L"Standart (Ctrl+Alt+D)", ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
+    {L"STATIC", L"Kamida bitta modifikator (Ctrl, Alt, Shift) kerak.", ControlStyle::Plain, 24, 72, 400, 16, kLabelId},
+    {L"STATIC", L"Mikrofon", ControlStyle::Plain, 24, 106, 200, 18, kLabelId},
+    {L"COMBOBOX", L"", ControlStyle::ScrollingDropDown, 24, 128, 402, 200, kMicComboId},
+    {L"STATIC", L"", ControlStyle::Plain, 24, 160, 402, 52, kMicWarningId},
+    {L"STATIC", L"Matnni kiritish usuli", ControlStyle::Plain, 24, 218, 200, 18, kLabelId},
+    {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 240, 402, 120, kModeComboId},
+    {L"BUTTON", L"Kompyuter yonganda avtomatik ishga tushsin", ControlStyle::CheckBox, 24, 278, 402, 22, kAutostartBoxId},
+    {L"BUTTON", L"Videokartadan foydalanish (tezroq)", ControlStyle::CheckBox, 24, 304, 402, 22, kGpuBoxId},
+    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 342, 132, 30, kDonateButtonId},
+    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 236, 342, 92, 30, kSaveButtonId},
+    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 334, 342, 92, 30, kCancelButtonId},
+}};
+
+// x, y, width and height, each scaled by itself.
+Rect scaledControlRect(const ControlSpec& control, int dpi);
+Size settingsClientSize(int dpi);
+
+// The microphone combo: item 0 is the system's default, item i + 1 is device i.
+std::wstring microphoneItemText(const MicDevice& device);
+std::vector<std::wstring> microphoneItems(const std::vector<MicDevice>& devices);
+// The item whose device id equals the saved one exactly; 0 when none does.
+int microphoneSelection(const std::vector<MicDevice>& devices, const std::wstring& deviceId);
+// The warning under the combo for a selection (-1: none).
+std::wstring microphoneWarning(const std::vector<MicDevice>& devices, int selection);
+
+// The hotkey control's value: the key in the low byte, HOTKEYF_* flags in the high one.
+inline constexpr std::uint8_t kHotkeyFlagShift = 0x1;
+inline constexpr std::uint8_t kHotkeyFlagControl = 0x2;
+inline constexpr std::uint8_t kHotkeyFlagAlt = 0x4;
+std::uint16_t hotkeyControlValue(std::uint32_t vk, std::uint32_t modifiers);
+
+struct HotkeyChoice {
+    std::uint32_t vk = 0;
+    std::uint32_t modifiers = 0;
+    bool operator==(const HotkeyChoice&) const = default;
+};
+// Empty without a key or without Ctrl, Alt or Shift.
+std::optional<HotkeyChoice> hotkeyFromControlValue(std::uint16_t value);
+
+// What the controls hold when "Saqlash" is pressed.
+struct SettingsForm {
+    std::uint16_t hotkey = 0;
+    int micSelection = -1;
+    int modeSelection = 0;
+    bool autoStart = false;
+    bool useGpu = false;
+};
+
+struct FormOutcome {
+    Settings settings;
+    bool hotkeyRejected = false;  // the old hotkey stays; the user is told
+};
+
+using KeyNamer = std::wstring (*)(std::uint32_t vk);
+// The window's copy with the form applied; fields without a control pass through.
+FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, const std::vector<MicDevice>& devices,
+                             KeyNamer keyName);

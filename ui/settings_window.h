@@ -1,0 +1,65 @@
+#pragma once
+// The program's only form: hotkey, microphone, insertion method, autostart,
+// graphics card, and the way to the donation window. Created on first use,
+// afterwards only hidden and shown. GUI thread only.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "audio/microphones.h"
+#include "settings/settings.h"
+#include "ui/donate_window.h"
+#include "ui/window_support_win.h"
+
+// What the window reads and changes outside itself. The program passes the
+// real microphone list, Run key, settings file and message boxes; tests
+// pass their own.
+struct SettingsSurroundings {
+    std::function<std::vector<MicDevice>()> listMicrophones;
+    std::function<bool()> isAutostartEnabled;
+    std::function<bool(bool)> setAutostart;
+    std::function<bool(const Settings&)> saveSettings;
+    // A message box owned by owner, with MB_ICONWARNING or MB_ICONERROR.
+    std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
+};
+
+class SettingsWindow {
+public:
+    explicit SettingsWindow(SettingsSurroundings surroundings, DonationDetails donation = configuredDonation());
+    ~SettingsWindow();
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
+
+    // Shows the window loaded with these settings, in front of other windows.
+    void open(HINSTANCE instance, const Settings& current);
+    void setOnSaved(std::function<void(const Settings&)> callback);
+
+    HWND handle() const { return window.get(); }
+    DonateWindow& donateWindow() { return donate; }
+
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    bool createWindow();
+    void loadControls();
+    void fillMicrophones();
+    void updateMicWarning();
+    void save();
+    void centreOnCursorMonitor();
+    void bringToFront();
+    void drawDonateButton(const DRAWITEMSTRUCT& item) const;
+    HWND control(int id) const { return GetDlgItem(window.get(), id); }
+
+    SettingsSurroundings surroundings;
+    HINSTANCE instance = nullptr;
+    int dpi = 96;
+    Settings settings;
+    std::vector<MicDevice> devices;
+    std::function<void(const Settings&)> onSaved;
+    DonateWindow donate;
+    UniqueFont font;
+    UniqueWindow window;
+};
