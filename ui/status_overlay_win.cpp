@@ -61,6 +61,8 @@ void StatusOverlay::show(OverlayKind newKind, const std::wstring& newText, int t
     if (!window) return;
     kind = newKind;
     text = newText;
+    // Screen readers (and tests in other processes) read the message as the title.
+    SetWindowTextW(window.get(), text.c_str());
     KillTimer(window.get(), kHideTimer);
     layout();
     InvalidateRect(window.get(), nullptr, TRUE);

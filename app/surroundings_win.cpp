@@ -1,6 +1,6 @@
-#include "app/settings_surroundings.h"
-
+#include "app/app.h"
 #include "app/autostart.h"
+#include "app/settings_surroundings.h"
 #include "settings/settings_file.h"
 
 SettingsSurroundings programSettingsSurroundings() {
@@ -12,5 +12,15 @@ SettingsSurroundings programSettingsSurroundings() {
     surroundings.showMessage = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
         MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | icon);
     };
+    return surroundings;
+}
+
+AppSurroundings programAppSurroundings() {
+    AppSurroundings surroundings;
+    surroundings.notifyIcon = [](DWORD action, NOTIFYICONDATAW& data) { return Shell_NotifyIconW(action, &data) != FALSE; };
+    surroundings.showMessage = [](const std::wstring& text, const std::wstring& caption, UINT icon) {
+        MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+    };
+    surroundings.settingsWindow = programSettingsSurroundings();
     return surroundings;
 }

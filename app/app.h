@@ -1,0 +1,99 @@
+#pragma once
+// The controller of the whole program: the hidden window whose messages
+// drive everything, the tray icon, the live settings, the recorder, the
+// status strip and the settings window, and the dictation cycle
+// (hotkey -> take -> recognition -> delivery). GUI thread, except postResult.
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "audio/recorder.h"
+#include "engine/transcription_service.h"
+#include "settings/settings.h"
+#include "ui/settings_window.h"
+#include "ui/status_overlay.h"
+
+inline constexpr UINT WM_TRAYICON = WM_APP + 1;
+inline constexpr UINT WM_TRANSCRIBED = WM_APP + 2;
+inline constexpr int ID_TOGGLE = 100;
+inline constexpr int ID_SETTINGS = 101;
+inline constexpr int ID_OPEN_LOG = 102;
+inline constexpr int ID_EXIT = 103;
+inline constexpr int HOTKEY_ID = 1;
+inline constexpr wchar_t kHiddenWindowClass[] = L"VornikaHiddenWindow";
+
+// The registered "TaskbarCreated" and "VornikaShowSettings" messages; 0
+// (never matched) until the process entry registers them.
+extern UINT msgTaskbarCreated;
+extern UINT msgShowSettings;
+void registerAppMessages();
+
+// What the App reaches outside itself. The program uses the shell, message
+// boxes and the settings window's real surroundings; tests watch the calls.
+struct AppSurroundings {
+    std::function<bool(DWORD action, NOTIFYICONDATAW& data)> notifyIcon;
+    std::function<void(const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
+    SettingsSurroundings settingsWindow;
+};
+AppSurroundings programAppSurroundings();
+
+class App {
+public:
+    explicit App(AppSurroundings surroundings = programAppSurroundings());
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    bool init(HINSTANCE instance);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void toggleDictation();
+    void startRecording();
+    void stopAndTranscribe();
+    void postResult(TranscribeResult result);
+    void applySettings(const Settings& saved);
+    bool registerHotkey();
+
+    bool addTrayIcon();
+    void setTrayTip(const std::wstring& text);
+    void showBalloon(const std::wstring& title, const std::wstring& text, DWORD icon);
+    void showTrayMenu();
+
+    void deliverResult(const TranscribeResult& result);
+
+    // The end of a run, after the message loop: a take still recording is
+    // thrown away, the hotkey and the tray icon go.
+    void endRun();
+
+    HWND window() const { return hwnd; }
+    bool isRecording() const { return recording; }
+    bool isBusy() const { return busy; }
+    const Settings& currentSettings() const { return settings; }
+    const NOTIFYICONDATAW& trayData() const { return nid; }
+    const StatusOverlay& statusOverlay() const { return overlay; }
+    SettingsWindow& settingsForm() { return settingsWindow; }
+
+private:
+    bool createHiddenWindow(HINSTANCE instance);
+    void removeTrayIcon();
+
+    AppSurroundings surroundings;
+    HINSTANCE hInstance = nullptr;
+    HWND hwnd = nullptr;
+    NOTIFYICONDATAW nid{};
+    bool trayAdded = false;
+    Settings settings;
+    AudioRecorder recorder;
+    StatusOverlay overlay;
+    SettingsWindow settingsWindow;
+    bool recording = false;
+    bool busy = false;
+    // Parked by the worker, taken by the GUI thread on WM_TRANSCRIBED.
+    std::mutex pendingMutex;
+    std::unique_ptr<TranscribeResult> pendingResult;
+};

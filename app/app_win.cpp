@@ -1,0 +1,233 @@
+#include "app/app.h"
+
+#include "app/autostart.h"
+#include "app/cycle_texts.h"
+#include "audio/sample_convert.h"
+#include "diag/log.h"
+#include "settings/settings_file.h"
+#include "ui/window_support_win.h"
+
+UINT msgTaskbarCreated = 0;
+UINT msgShowSettings = 0;
+
+void registerAppMessages() {
+    msgTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    msgShowSettings = RegisterWindowMessageW(L"VornikaShowSettings");
+}
+
+App::App(AppSurroundings around) : surroundings(std::move(around)), settingsWindow(surroundings.settingsWindow) {}
+
+App::~App() {
+    if (hwnd != nullptr) DestroyWindow(hwnd);
+}
+
+bool App::init(HINSTANCE instance) {
+    initLog();
+    logLine(kStartedLogLine);
+    settings = loadSettings();
+    if (!createHiddenWindow(instance)) return false;
+    overlay.create(instance);
+    addTrayIcon();
+    registerHotkey();
+    settingsWindow.setOnSaved([this](const Settings& saved) { applySettings(saved); });
+    if (!settings.didOnboard) {
+        settings.didOnboard = true;
+        if (surroundings.settingsWindow.setAutostart) surroundings.settingsWindow.setAutostart(settings.autoStart);
+        if (surroundings.settingsWindow.saveSettings) surroundings.settingsWindow.saveSettings(settings);
+        PostMessageW(hwnd, WM_COMMAND, ID_SETTINGS, 0);
+    }
+    TranscriptionService& service = TranscriptionService::instance();
+    service.setUseGpu(settings.useGpu);
+    service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
+    service.requestPreload();
+    setTrayTip(kIdleTip);
+    return true;
+}
+
+bool App::createHiddenWindow(HINSTANCE instance) {
+    hInstance = instance;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = objectWindowProcedure<App>;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kHiddenWindowClass;
+    // A class this module registered before (an earlier App of the same
+    // process) serves as well.
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        logLine(L"XATO: oyna klassi ro'yxatdan o'tmadi");
+        return false;
+    }
+    // An ordinary top-level window, never shown: a second instance finds it
+    // with FindWindowW, which does not see message-only windows.
+    hwnd = CreateWindowExW(0, kHiddenWindowClass, L"Vornika", 0, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+    if (hwnd == nullptr) {
+        logLine(L"XATO: oyna yaratilmadi");
+        return false;
+    }
+    return true;
+}
+
+LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (msgTaskbarCreated != 0 && message == msgTaskbarCreated) {
+        trayAdded = false;
+        addTrayIcon();
+        return 0;
+    }
+    if (msgShowSettings != 0 && message == msgShowSettings) {
+        settingsWindow.open(hInstance, settings);
+        return 0;
+    }
+    switch (message) {
+    case WM_DESTROY:
+    case WM_ENDSESSION:
+        removeTrayIcon();
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY: {
+        const std::lock_guard<std::mutex> lock(pendingMutex);  // postResult reads it on the worker
+        hwnd = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case ID_TOGGLE:
+            toggleDictation();
+            break;
+        case ID_SETTINGS:
+            settingsWindow.open(hInstance, settings);
+            break;
+        case ID_OPEN_LOG:
+            ShellExecuteW(nullptr, L"open", logFilePath().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            break;
+        case ID_EXIT:
+            DestroyWindow(window);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_HOTKEY:
+        if (wParam == HOTKEY_ID) toggleDictation();
+        return 0;
+    case WM_TRAYICON:
+        switch (LOWORD(lParam)) {
+        case WM_LBUTTONUP:
+            settingsWindow.open(hInstance, settings);
+            break;
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU:
+            showTrayMenu();
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_TRANSCRIBED: {
+        std::unique_ptr<TranscribeResult> result;
+        {
+            const std::lock_guard<std::mutex> lock(pendingMutex);
+            result = std::move(pendingResult);
+        }
+        if (result) deliverResult(*result);
+        return 0;
+    }
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void App::toggleDictation() {
+    if (busy) return;  // a take is being turned into text
+    if (recording) {
+        stopAndTranscribe();
+    } else {
+        startRecording();
+    }
+}
+
+void App::startRecording() {
+    std::wstring errorText;
+    if (recorder.start(settings.deviceId, errorText)) {
+        recording = true;
+        const std::wstring label = settings.hotkeyLabel();
+        setTrayTip(recordingTip(label));
+        overlay.show(OverlayKind::Recording, recordingOverlayText(label), 0);
+        logLine(L"yozish boshlandi");
+        return;
+    }
+    const Notices notices = startFailureNotices(errorText);
+    logLine(notices.logLine);
+    overlay.show(notices.overlay->kind, notices.overlay->text, notices.overlay->timeoutMilliseconds);
+    showBalloon(notices.balloon->title, notices.balloon->text, static_cast<DWORD>(notices.balloon->icon));
+}
+
+void App::stopAndTranscribe() {
+    recording = false;
+    std::vector<float> samples = recorder.stop();
+    const TakeAnalysis take = analyzeTake(samples);
+    logLine(takeLogLine(take));
+    if (take.verdict != TakeVerdict::Ok) {
+        const Notices notices = takeNotices(take);
+        setTrayTip(kIdleTip);
+        overlay.show(notices.overlay->kind, notices.overlay->text, notices.overlay->timeoutMilliseconds);
+        if (notices.balloon) {
+            showBalloon(notices.balloon->title, notices.balloon->text, static_cast<DWORD>(notices.balloon->icon));
+        }
+        return;
+    }
+    busy = true;
+    setTrayTip(kWorkingText);
+    overlay.show(OverlayKind::Working, kWorkingText, 0);
+    TranscriptionService::instance().submit(normalizeLevel(samples),
+                                            [this](TranscribeResult result) { postResult(std::move(result)); });
+}
+
+void App::postResult(TranscribeResult result) {
+    auto parked = std::make_unique<TranscribeResult>(std::move(result));
+    HWND target = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(pendingMutex);
+        pendingResult = std::move(parked);
+        target = hwnd;
+    }
+    PostMessageW(target, WM_TRANSCRIBED, 0, 0);
+}
+
+void App::applySettings(const Settings& saved) {
+    const bool hotkeyChanged = saved.vk != settings.vk || saved.modifiers != settings.modifiers;
+    const bool gpuChanged = saved.useGpu != settings.useGpu;
+    settings = saved;
+    if (hotkeyChanged) {
+        UnregisterHotKey(hwnd, HOTKEY_ID);
+        registerHotkey();
+    }
+    TranscriptionService& service = TranscriptionService::instance();
+    service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
+    if (gpuChanged) {
+        service.setUseGpu(settings.useGpu);
+        service.unloadSoon();
+        service.requestPreload();
+    }
+}
+
+bool App::registerHotkey() {
+    const std::wstring label = settings.hotkeyLabel();
+    if (RegisterHotKey(hwnd, HOTKEY_ID, settings.modifiers | MOD_NOREPEAT, settings.vk)) {
+        logLine(L"hotkey ro'yxatdan o'tdi: " + label);
+        return true;
+    }
+    logLine(L"XATO: hotkey band \u2014 " + label);
+    if (surroundings.showMessage) {
+        surroundings.showMessage(busyHotkeyText(label, settingsFilePath()), L"Vornika", MB_ICONWARNING);
+    }
+    return false;
+}
+
+void App::endRun() {
+    if (recording) {
+        recording = false;
+        recorder.stop();  // the take is thrown away
+    }
+    UnregisterHotKey(hwnd, HOTKEY_ID);
+    removeTrayIcon();
+}

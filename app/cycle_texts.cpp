@@ -1,0 +1,100 @@
+#include "app/cycle_texts.h"
+
+#include <climits>
+#include <cmath>
+#include <cwchar>
+
+namespace {
+
+// Cuts toward zero into 32 bits; values a double cannot hold as such end at the limits.
+std::int32_t cutToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(INT32_MAX)) return INT32_MAX;
+    if (value <= static_cast<double>(INT32_MIN)) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+std::wstring sixDecimals(double value) {
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%f", value);
+    return text;
+}
+
+}  // namespace
+
+std::wstring fitTrayTip(const std::wstring& text) { return text.substr(0, kTrayTipLimit); }
+
+std::wstring recordingTip(const std::wstring& label) {
+    return L"Yozilmoqda\u2026  (" + label + L" \u2014 to'xtatish)";
+}
+
+std::wstring recordingOverlayText(const std::wstring& label) { return L"Yozilmoqda\u2026  (" + label + L")"; }
+
+std::wstring toggleMenuItem(const std::wstring& label, bool recording) {
+    return (recording ? L"Yozishni to'xtatish  (" : L"Diktovka  (") + label + L")";
+}
+
+std::wstring busyHotkeyText(const std::wstring& label, const std::wstring& settingsPath) {
+    return L"Diktovka tugmasi (" + label + L") boshqa dastur tomonidan band qilingan.\n\n"
+           L"Sozlamalar faylidan boshqa tugma tanlang:\n" + settingsPath;
+}
+
+Notices startFailureNotices(const std::wstring& errorText) {
+    return {L"XATO: yozish boshlanmadi \u2014 " + errorText,
+            OverlayNotice{OverlayKind::Warning, L"Mikrofon ochilmadi", 4000},
+            BalloonNotice{L"Mikrofon ochilmadi", errorText, BalloonIcon::Error}};
+}
+
+std::wstring takeLogLine(const TakeAnalysis& take) {
+    const double tenths = cutToInt32(static_cast<double>(take.seconds) * 10) / 10.0;
+    return L"yozish tugadi: " + sixDecimals(tenths) + L"s, peak=" + sixDecimals(static_cast<double>(take.peak));
+}
+
+Notices takeNotices(const TakeAnalysis& take) {
+    switch (take.verdict) {
+    case TakeVerdict::Silent:
+        return {L"", OverlayNotice{OverlayKind::Warning, L"Mikrofon jim \u2014 signal yo'q", 4000},
+                BalloonNotice{L"Mikrofon jim",
+                              L"Signal aniqlanmadi. Mikrofon ulanganini va Windows\n"
+                              L"maxfiylik sozlamalarida ruxsat berilganini tekshiring.",
+                              BalloonIcon::Warning}};
+    case TakeVerdict::TooShort:
+        return {L"", OverlayNotice{OverlayKind::Warning, L"Juda qisqa \u2014 kamida 1 soniya gapiring", 3000},
+                std::nullopt};
+    case TakeVerdict::Ok:
+        break;
+    }
+    return {};
+}
+
+ResultAction resultAction(const TranscribeResult& result) {
+    if (!result.error.empty()) return ResultAction::ShowError;
+    if (result.text.empty()) return ResultAction::ShowNoWords;
+    return ResultAction::Insert;
+}
+
+Notices resultNotices(const TranscribeResult& result) {
+    switch (resultAction(result)) {
+    case ResultAction::ShowError:
+        return {L"XATO: " + result.error, OverlayNotice{OverlayKind::Warning, result.error, 5000},
+                BalloonNotice{L"Xatolik", result.error, BalloonIcon::Error}};
+    case ResultAction::ShowNoWords:
+        return {L"", OverlayNotice{OverlayKind::Warning, L"Ovoz aniqlanmadi \u2014 balandroq gapiring", 3500},
+                std::nullopt};
+    case ResultAction::Insert:
+        break;
+    }
+    return {resultLogLine(result.text.size(), result.seconds), std::nullopt, std::nullopt};
+}
+
+std::wstring resultLogLine(std::size_t characters, double seconds) {
+    return L"natija (" + std::to_wstring(characters) + L" belgi, " + std::to_wstring(cutToInt32(seconds * 1000)) +
+           L" ms)";
+}
+
+Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated) {
+    const std::wstring message = foregroundElevated ? std::wstring(kElevatedWindowText) : reason;
+    return {L"matn joylanmadi: " + message,
+            OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 Ctrl+V bosing", 5000},
+            BalloonNotice{L"Matn joylanmadi", message, BalloonIcon::Warning}};
+}

@@ -1,0 +1,80 @@
+#pragma once
+// What the dictation cycle says and shows, as pure functions: tooltips, menu
+// items, log lines, and the notices for each way a take or a result can end.
+// The controller only carries these out.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "audio/sample_convert.h"
+#include "engine/transcription_service.h"
+#include "ui/overlay_layout.h"
+
+inline constexpr wchar_t kIdleTip[] = L"Vornika";
+inline constexpr wchar_t kWorkingText[] = L"Matnga o'girilmoqda\u2026";
+inline constexpr wchar_t kSettingsMenuItem[] = L"Sozlamalar\u2026";
+inline constexpr wchar_t kOpenLogMenuItem[] = L"Log faylini ochish\u2026";
+inline constexpr wchar_t kExitMenuItem[] = L"Chiqish";
+inline constexpr wchar_t kStartedLogLine[] = L"--- ilova ishga tushdi ---";
+inline constexpr wchar_t kClosedLogLine[] = L"--- ilova yopildi ---";
+inline constexpr wchar_t kAlreadyRunningText[] =
+    L"Vornika allaqachon ishlayapti.\nSozlamalar uchun vazifalar panelidagi \U0001F399 ikonkasini bosing.";
+inline constexpr wchar_t kStartFailedText[] = L"Ilova ishga tushmadi. Log faylini tekshiring.";
+inline constexpr wchar_t kElevatedWindowText[] =
+    L"Faol oyna administrator huquqi bilan ishlayapti \u2014\nWindows unga matn yuborishga ruxsat bermaydi.\n"
+    L"Matn clipboard'da: Ctrl+V bosing.";
+
+// The tray tooltip holds 127 units and its terminator.
+inline constexpr std::size_t kTrayTipLimit = 127;
+std::wstring fitTrayTip(const std::wstring& text);
+
+std::wstring recordingTip(const std::wstring& label);
+std::wstring recordingOverlayText(const std::wstring& label);
+// The tray menu's first item: stop while recording, otherwise start.
+std::wstring toggleMenuItem(const std::wstring& label, bool recording);
+// The box shown when another program holds the hotkey.
+std::wstring busyHotkeyText(const std::wstring& label, const std::wstring& settingsPath);
+
+enum class BalloonIcon : std::uint32_t { Warning = 2, Error = 3 };  // NIIF_WARNING, NIIF_ERROR
+
+struct OverlayNotice {
+    OverlayKind kind = OverlayKind::Warning;
+    std::wstring text;
+    int timeoutMilliseconds = 0;
+    bool operator==(const OverlayNotice&) const = default;
+};
+
+struct BalloonNotice {
+    std::wstring title;
+    std::wstring text;
+    BalloonIcon icon = BalloonIcon::Warning;
+    bool operator==(const BalloonNotice&) const = default;
+};
+
+// What the user is told; an empty part is not shown (or not logged).
+struct Notices {
+    std::wstring logLine;
+    std::optional<OverlayNotice> overlay;
+    std::optional<BalloonNotice> balloon;
+    bool operator==(const Notices&) const = default;
+};
+
+// A take that could not start.
+Notices startFailureNotices(const std::wstring& errorText);
+
+// "yozish tugadi: 2.300000s, peak=0.410000": the length cut to tenths.
+std::wstring takeLogLine(const TakeAnalysis& take);
+// A finished take: silent and too short takes end here with a warning; an
+// Ok take gets no notices and goes to recognition.
+Notices takeNotices(const TakeAnalysis& take);
+
+enum class ResultAction { ShowError, ShowNoWords, Insert };
+ResultAction resultAction(const TranscribeResult& result);
+// The notices for an error or for no words; for Insert, its log line.
+Notices resultNotices(const TranscribeResult& result);
+// "natija (42 belgi, 1234 ms)".
+std::wstring resultLogLine(std::size_t characters, double seconds);
+// Text that could not be inserted: the insertion's reason, or why an
+// elevated window refuses it.
+Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated);

@@ -1,0 +1,45 @@
+// Process entry: one instance per machine, the App, the message loop and the
+// fixed order of shutting down.
+
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/cycle_texts.h"
+#include "diag/log.h"
+#include "diag/unique_handle_win.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    registerAppMessages();
+
+    UniqueHandle singleInstance(CreateMutexW(nullptr, TRUE, L"Global\\VornikaSingleInstance"));
+    if (singleInstance && GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (const HWND running = FindWindowW(kHiddenWindowClass, nullptr)) {
+            PostMessageW(running, msgShowSettings, 0, 0);
+        } else {
+            MessageBoxW(nullptr, kAlreadyRunningText, L"Vornika", MB_ICONINFORMATION);
+        }
+        return 0;
+    }
+
+    // The manifest declares the same; this only matters where it is ignored.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+
+    App app;
+    if (!app.init(instance)) {
+        MessageBoxW(nullptr, kStartFailedText, L"Vornika", MB_ICONERROR);
+        return 1;
+    }
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    app.endRun();
+    // Lets a recognition still running finish; its result is never shown.
+    TranscriptionService::instance().shutdown();
+    logLine(kClosedLogLine);
+    singleInstance.reset();
+    return 0;
+}

@@ -1,0 +1,81 @@
+#include <string>
+
+#include "app/app.h"
+#include "app/cycle_texts.h"
+#include "diag/log.h"
+
+namespace {
+
+template <std::size_t N>
+void copyCut(wchar_t (&field)[N], const std::wstring& text) {
+    const std::size_t length = std::min(text.size(), N - 1);
+    text.copy(field, length);
+    field[length] = L'\0';
+}
+
+}  // namespace
+
+bool App::addTrayIcon() {
+    if (trayAdded) return true;
+    nid = NOTIFYICONDATAW{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = hwnd;
+    nid.uID = 1;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = WM_TRAYICON;
+    nid.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(101), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    if (nid.hIcon == nullptr) nid.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    copyCut(nid.szTip, kIdleTip);
+    trayAdded = surroundings.notifyIcon && surroundings.notifyIcon(NIM_ADD, nid);
+    if (trayAdded) {
+        nid.uVersion = NOTIFYICON_VERSION_4;
+        surroundings.notifyIcon(NIM_SETVERSION, nid);
+    } else {
+        logLine(L"XATO: tray ikonasi qo'shilmadi");
+    }
+    return trayAdded;
+}
+
+void App::removeTrayIcon() {
+    if (!trayAdded) return;
+    surroundings.notifyIcon(NIM_DELETE, nid);
+    trayAdded = false;
+}
+
+void App::setTrayTip(const std::wstring& text) {
+    if (!trayAdded) return;
+    nid.uFlags = NIF_TIP;
+    copyCut(nid.szTip, fitTrayTip(text));
+    surroundings.notifyIcon(NIM_MODIFY, nid);
+}
+
+void App::showBalloon(const std::wstring& title, const std::wstring& text, DWORD icon) {
+    if (!trayAdded) return;
+    // A copy: the next tooltip change must not show the balloon again.
+    NOTIFYICONDATAW balloon = nid;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = icon;
+    copyCut(balloon.szInfoTitle, title);
+    copyCut(balloon.szInfo, text);
+    surroundings.notifyIcon(NIM_MODIFY, balloon);
+}
+
+void App::showTrayMenu() {
+    const HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), recording);
+    AppendMenuW(menu, MF_STRING | (busy ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, ID_SETTINGS, kSettingsMenuItem);
+    AppendMenuW(menu, MF_STRING, ID_OPEN_LOG, kOpenLogMenuItem);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, ID_EXIT, kExitMenuItem);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    // Without the foreground the menu would not close when clicked away from.
+    SetForegroundWindow(hwnd);
+    TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}

@@ -1,0 +1,75 @@
+// What the dictation cycle says: tooltips, menu items, log lines and the
+// notices for each way a take or a result ends.
+
+#include "app/cycle_texts.h"
+
+#include <gtest/gtest.h>
+
+TEST(CycleTexts, TooltipsMenuItemsAndTheBusyHotkeyBox) {
+    EXPECT_EQ(recordingTip(L"Ctrl+Alt+D"), L"Yozilmoqda\u2026  (Ctrl+Alt+D \u2014 to'xtatish)");
+    EXPECT_EQ(recordingOverlayText(L"Ctrl+Alt+D"), L"Yozilmoqda\u2026  (Ctrl+Alt+D)");
+    EXPECT_EQ(toggleMenuItem(L"Ctrl+Alt+D", true), L"Yozishni to'xtatish  (Ctrl+Alt+D)");
+    EXPECT_EQ(toggleMenuItem(L"Shift+F9", false), L"Diktovka  (Shift+F9)");
+    EXPECT_EQ(busyHotkeyText(L"Ctrl+Alt+D", L"C:\\Users\\u\\AppData\\Roaming\\Vornika\\settings.ini"),
+              L"Diktovka tugmasi (Ctrl+Alt+D) boshqa dastur tomonidan band qilingan.\n\n"
+              L"Sozlamalar faylidan boshqa tugma tanlang:\nC:\\Users\\u\\AppData\\Roaming\\Vornika\\settings.ini");
+
+    // A label long enough to push the tooltip past 127 units is cut there.
+    const std::wstring longTip = recordingTip(std::wstring(150, L'K'));
+    EXPECT_EQ(fitTrayTip(longTip).size(), 127u);
+    EXPECT_EQ(fitTrayTip(longTip), longTip.substr(0, 127));
+    EXPECT_EQ(fitTrayTip(L"Vornika"), L"Vornika");
+    EXPECT_NE(std::wstring(kAlreadyRunningText).find(L"panelidagi \U0001F399 ikonkasini"), std::wstring::npos);
+}
+
+TEST(CycleTexts, ATakeIsLoggedCutToTenthsAndJudged) {
+    EXPECT_EQ(takeLogLine({TakeVerdict::Ok, 0.41f, 2.37f}), L"yozish tugadi: 2.300000s, peak=0.410000");
+    EXPECT_EQ(takeLogLine({TakeVerdict::Silent, 0.0f, 0.0f}), L"yozish tugadi: 0.000000s, peak=0.000000");
+    EXPECT_EQ(takeLogLine({TakeVerdict::TooShort, 0.5f, 0.99f}), L"yozish tugadi: 0.900000s, peak=0.500000");
+
+    EXPECT_EQ(takeNotices({TakeVerdict::Ok, 0.4f, 3.0f}), Notices{});
+    const Notices shortTake = takeNotices({TakeVerdict::TooShort, 0.4f, 0.9f});
+    EXPECT_EQ(shortTake.overlay, (OverlayNotice{OverlayKind::Warning, L"Juda qisqa \u2014 kamida 1 soniya gapiring", 3000}));
+    EXPECT_FALSE(shortTake.balloon.has_value());
+    const Notices silent = takeNotices({TakeVerdict::Silent, 0.001f, 5.0f});
+    EXPECT_EQ(silent.overlay, (OverlayNotice{OverlayKind::Warning, L"Mikrofon jim \u2014 signal yo'q", 4000}));
+    ASSERT_TRUE(silent.balloon.has_value());
+    EXPECT_EQ(silent.balloon->title, L"Mikrofon jim");
+    EXPECT_EQ(silent.balloon->icon, BalloonIcon::Warning);
+    EXPECT_NE(silent.balloon->text.find(L"Windows\nmaxfiylik"), std::wstring::npos);
+
+    const Notices start = startFailureNotices(L"Mikrofon topilmadi");
+    EXPECT_EQ(start.logLine, L"XATO: yozish boshlanmadi \u2014 Mikrofon topilmadi");
+    EXPECT_EQ(start.overlay, (OverlayNotice{OverlayKind::Warning, L"Mikrofon ochilmadi", 4000}));
+    EXPECT_EQ(start.balloon, (BalloonNotice{L"Mikrofon ochilmadi", L"Mikrofon topilmadi", BalloonIcon::Error}));
+}
+
+TEST(CycleTexts, EachResultHasItsOutcome) {
+    // An error wins over a text that came with it.
+    const TranscribeResult failed{L"matn", L"Model topilmadi", 0};
+    EXPECT_EQ(resultAction(failed), ResultAction::ShowError);
+    EXPECT_EQ(resultNotices(failed),
+              (Notices{L"XATO: Model topilmadi", OverlayNotice{OverlayKind::Warning, L"Model topilmadi", 5000},
+                       BalloonNotice{L"Xatolik", L"Model topilmadi", BalloonIcon::Error}}));
+
+    const TranscribeResult nothing{L"", L"", 0.8};
+    EXPECT_EQ(resultAction(nothing), ResultAction::ShowNoWords);
+    EXPECT_EQ(resultNotices(nothing),
+              (Notices{L"", OverlayNotice{OverlayKind::Warning, L"Ovoz aniqlanmadi \u2014 balandroq gapiring", 3500},
+                       std::nullopt}));
+
+    const TranscribeResult text{std::wstring(42, L'a'), L"", 1.2345};
+    EXPECT_EQ(resultAction(text), ResultAction::Insert);
+    EXPECT_EQ(resultNotices(text), (Notices{L"natija (42 belgi, 1234 ms)", std::nullopt, std::nullopt}));
+    EXPECT_EQ(resultLogLine(3, -0.0019), L"natija (3 belgi, -1 ms)");
+    EXPECT_EQ(resultLogLine(3, 1e12), L"natija (3 belgi, 2147483647 ms)") << "cut at the 32-bit limit";
+
+    const Notices notInserted = insertFailureNotices(L"Clipboard band", false);
+    EXPECT_EQ(notInserted.logLine, L"matn joylanmadi: Clipboard band");
+    EXPECT_EQ(notInserted.overlay, (OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 Ctrl+V bosing", 5000}));
+    EXPECT_EQ(notInserted.balloon, (BalloonNotice{L"Matn joylanmadi", L"Clipboard band", BalloonIcon::Warning}));
+    const Notices elevated = insertFailureNotices(L"Clipboard band", true);
+    EXPECT_EQ(elevated.balloon->text, kElevatedWindowText);
+    EXPECT_EQ(elevated.logLine, std::wstring(L"matn joylanmadi: ") + kElevatedWindowText);
+    EXPECT_EQ(elevated.overlay, notInserted.overlay);
+}

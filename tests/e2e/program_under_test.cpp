@@ -1,0 +1,192 @@
+#include "tests/e2e/program_under_test.h"
+
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "app/autostart.h"
+#include "diag/encoding.h"
+#include "diag/folders.h"
+#include "settings/settings_file.h"
+#include "tools/testmodel/test_model.h"
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::wstring environment(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+HWND findProgramWindow(const wchar_t* className) {
+    return FindWindowW(className, nullptr);
+}
+
+}  // namespace
+
+void forgetEarlierRuns() {
+    DeleteFileW(settingsFilePath().c_str());
+    const std::wstring log = localAppFolder() + L"\\dictation.log";
+    DeleteFileW(log.c_str());
+    DeleteFileW((log + L".1").c_str());
+    HKEY run = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+        RegDeleteValueW(run, kRunValueName);
+        RegCloseKey(run);
+    }
+}
+
+Settings onboardedSettings() {
+    Settings settings;
+    settings.modifiers = kDefaultHotkeyModifiers;
+    settings.didOnboard = true;
+    settings.autoStart = false;
+    settings.useGpu = false;
+    return settings;
+}
+
+bool writeSettings(const Settings& settings) {
+    ensureDirectory(roamingAppFolder());
+    return saveSettings(settings);
+}
+
+std::string programLog() { return readFile(localAppFolder() + L"\\dictation.log"); }
+
+std::string waitForLog(const std::string& text, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    std::string log = programLog();
+    while (log.find(text) == std::string::npos && Clock::now() < end) {
+        std::this_thread::sleep_for(50ms);
+        log = programLog();
+    }
+    return log;
+}
+
+bool haveAudioHarness() { return !environment(L"VORNIKA_AUDIO_CONTROL").empty(); }
+
+bool playIntoMicrophone(const std::string& sound, bool wait) {
+    const std::wstring path = environment(L"VORNIKA_AUDIO_CONTROL") + (wait ? L"\\play" : L"\\play-async");
+    if (!writeFile(path + L".writing", sound) || !MoveFileW((path + L".writing").c_str(), path.c_str())) return false;
+    const auto limit = Clock::now() + 30s;
+    while (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (Clock::now() > limit) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+void pressKeys(UINT modifiers, UINT key) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    std::vector<WORD> held;
+    if (modifiers & MOD_CONTROL) held.push_back(VK_CONTROL);
+    if (modifiers & MOD_ALT) held.push_back(VK_MENU);
+    if (modifiers & MOD_SHIFT) held.push_back(VK_SHIFT);
+    for (const WORD vk : held) add(vk, false);
+    add(static_cast<WORD>(key), false);
+    add(static_cast<WORD>(key), true);
+    for (auto it = held.rbegin(); it != held.rend(); ++it) add(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model) {
+    namespace fs = std::filesystem;
+    const fs::path bin = fsPath(exeDirectory());
+    const fs::path target = fsPath(stage.path());
+    fs::copy_file(bin / "Vornika.exe", target / "Vornika.exe");
+    for (const auto& entry : fs::directory_iterator(bin)) {
+        if (entry.path().extension() == ".dll") fs::copy_file(entry.path(), target / entry.path().filename());
+    }
+    exe = stage / L"Vornika.exe";
+    if (model == Model::Missing) return;
+    fs::create_directories(target / "models");
+    const std::string modelPath = toUtf8(stage / L"models\\ggml-veltostt.bin");
+    ModelHeader header;
+    presetHeader("micro", header);
+    if (model == Model::Silence) {
+        writeSilenceModel(modelPath, header);
+    } else {
+        writeScriptedModel(modelPath, header, text);
+    }
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    if (running()) {
+        TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, 10000);
+    }
+    if (process.hProcess != nullptr) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+}
+
+bool ProgramUnderTest::launch(PROCESS_INFORMATION& info) const {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, stage.path().c_str(),
+                          &startup, &info) != FALSE;
+}
+
+bool ProgramUnderTest::start(bool waitForWindow) {
+    if (!launch(process)) return false;
+    if (!waitForWindow) return true;
+    const auto limit = Clock::now() + 20s;
+    // Ready once the hotkey has been tried (registered or found taken).
+    while (hiddenWindow() == nullptr || programLog().find("hotkey ") == std::string::npos) {
+        if (!running() || Clock::now() > limit) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+int ProgramUnderTest::startAnotherCopy() {
+    PROCESS_INFORMATION other{};
+    if (!launch(other)) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(other.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(other.hProcess, &code);
+    CloseHandle(other.hProcess);
+    CloseHandle(other.hThread);
+    return static_cast<int>(code);
+}
+
+bool ProgramUnderTest::quit(std::chrono::milliseconds limit) {
+    command(103);
+    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return false;
+    return exitCode() == 0;
+}
+
+bool ProgramUnderTest::running() const {
+    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD ProgramUnderTest::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+HWND ProgramUnderTest::hiddenWindow() const { return findProgramWindow(L"VornikaHiddenWindow"); }
+HWND ProgramUnderTest::overlay() const { return findProgramWindow(L"VornikaOverlay"); }
+bool ProgramUnderTest::overlayShown() const { return IsWindowVisible(overlay()) != FALSE; }
+
+std::wstring ProgramUnderTest::overlayText() const {
+    wchar_t text[512] = {};
+    GetWindowTextW(overlay(), text, 512);
+    return text;
+}
+
+HWND ProgramUnderTest::settingsWindow() const { return findProgramWindow(L"VornikaSettings"); }
+bool ProgramUnderTest::settingsShown() const { return IsWindowVisible(settingsWindow()) != FALSE; }
+
+void ProgramUnderTest::command(int id) const { PostMessageW(hiddenWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
