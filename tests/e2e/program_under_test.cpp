@@ -121,12 +121,12 @@ ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model) {
 
 ProgramUnderTest::~ProgramUnderTest() {
     if (running()) {
-        TerminateProcess(process.hProcess, 9);
-        WaitForSingleObject(process.hProcess, 10000);
+        TerminateProcess(processInfo.hProcess, 9);
+        WaitForSingleObject(processInfo.hProcess, 10000);
     }
-    if (process.hProcess != nullptr) {
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
+    if (processInfo.hProcess != nullptr) {
+        CloseHandle(processInfo.hProcess);
+        CloseHandle(processInfo.hThread);
     }
 }
 
@@ -139,11 +139,12 @@ bool ProgramUnderTest::launch(PROCESS_INFORMATION& info) const {
 }
 
 bool ProgramUnderTest::start(bool waitForWindow) {
-    if (!launch(process)) return false;
+    const std::size_t logBefore = programLog().size();  // an earlier run's lines do not count
+    if (!launch(processInfo)) return false;
     if (!waitForWindow) return true;
     const auto limit = Clock::now() + 20s;
     // Ready once the hotkey has been tried (registered or found taken).
-    while (hiddenWindow() == nullptr || programLog().find("hotkey ") == std::string::npos) {
+    while (hiddenWindow() == nullptr || programLog().find("hotkey ", logBefore) == std::string::npos) {
         if (!running() || Clock::now() > limit) return false;
         std::this_thread::sleep_for(20ms);
     }
@@ -162,17 +163,17 @@ int ProgramUnderTest::startAnotherCopy() {
 
 bool ProgramUnderTest::quit(std::chrono::milliseconds limit) {
     command(103);
-    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return false;
+    if (WaitForSingleObject(processInfo.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return false;
     return exitCode() == 0;
 }
 
 bool ProgramUnderTest::running() const {
-    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+    return processInfo.hProcess != nullptr && WaitForSingleObject(processInfo.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 DWORD ProgramUnderTest::exitCode() const {
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process.hProcess, &code);
+    GetExitCodeProcess(processInfo.hProcess, &code);
     return code;
 }
 

@@ -57,11 +57,12 @@ public:
     void command(int id) const;
 
     const std::wstring& folder() const { return stage.path(); }
+    HANDLE process() const { return processInfo.hProcess; }
 
 private:
     bool launch(PROCESS_INFORMATION& info) const;
 
     TempFolder stage;
     std::wstring exe;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION processInfo{};
 };

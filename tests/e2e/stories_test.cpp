@@ -4,6 +4,8 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include "app/autostart.h"
 #include "diag/encoding.h"
@@ -139,4 +141,124 @@ TEST_F(Stories, QuittingWhileRecordingThrowsTheTakeAway) {
     EXPECT_NE(log.find(" yozish boshlandi\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("yozish tugadi"), std::string::npos) << log;
     EXPECT_EQ(lastLogLine(log), "--- ilova yopildi ---");
+}
+
+TEST_F(Stories, TakesThatCannotBeRecognisedSayWhy) {
+    ASSERT_TRUE(writeSettings(onboardedSettings()));
+    {
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.start());
+        // Half a second of sound: too short, nothing recognised.
+        dictate(program, "tone-half-s");
+        EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Juda qisqa \u2014 kamida 1 soniya gapiring"; }))
+            << toUtf8(program.overlayText());
+        EXPECT_TRUE(waitFor([&] { return !program.overlayShown(); }, 5s)) << "gone after 3 s";
+        // Nothing at all for a second and a half: the microphone is silent.
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(waitFor([&] { return program.overlayText() == kRecordingOverlay; }));
+        std::this_thread::sleep_for(1500ms);
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Mikrofon jim \u2014 signal yo'q"; }))
+            << toUtf8(program.overlayText());
+        const std::string log = programLog();
+        EXPECT_EQ(log.find("natija"), std::string::npos) << log;
+        EXPECT_NE(log.find("yozish tugadi: 0."), std::string::npos) << log;
+        EXPECT_TRUE(program.quit());
+    }
+    {
+        ProgramUnderTest program("", ProgramUnderTest::Model::Silence);
+        ASSERT_TRUE(program.start());
+        dictate(program);
+        EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Ovoz aniqlanmadi \u2014 balandroq gapiring"; }, 20s))
+            << toUtf8(program.overlayText());
+        EXPECT_TRUE(program.quit());
+    }
+    {
+        ProgramUnderTest program("", ProgramUnderTest::Model::Missing);
+        ASSERT_TRUE(program.start());
+        dictate(program);
+        EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Model fayli topilmadi. Ilovani qayta o'rnating."; }, 20s))
+            << toUtf8(program.overlayText());
+        EXPECT_NE(waitForLog("XATO: Model fayli topilmadi").find("XATO: Model fayli topilmadi"), std::string::npos);
+        EXPECT_TRUE(program.quit());
+    }
+}
+
+namespace {
+
+// The message box another process shows with this caption, if any.
+HWND messageBoxOf(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    EnumWindows([](HWND window, LPARAM data) {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t className[32] = {};
+        GetClassNameW(window, className, 32);
+        if (owner == s->processId && std::wstring(className) == L"#32770" && IsWindowVisible(window)) {
+            s->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring messageBoxText(HWND box) {
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the box's static text
+    return text;
+}
+
+}  // namespace
+
+TEST_F(Stories, AHotkeyTakenByAnotherProgramIsReportedAndTheMenuStillWorks) {
+    ASSERT_TRUE(writeSettings(onboardedSettings()));
+    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'D'));
+    ProgramUnderTest program("Menyu orqali");
+    ASSERT_TRUE(program.start());
+    HWND box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = messageBoxOf(GetProcessId(program.process()))) != nullptr; }));
+    EXPECT_EQ(messageBoxText(box), L"Diktovka tugmasi (Ctrl+Alt+D) boshqa dastur tomonidan band qilingan.\n\n"
+                                   L"Sozlamalar faylidan boshqa tugma tanlang:\n" + settingsFilePath());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(programLog().find("XATO: hotkey band \u2014 Ctrl+Alt+D"), std::string::npos);
+
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    program.command(100);
+    ASSERT_TRUE(waitFor([&] { return program.overlayText() == kRecordingOverlay; }));
+    ASSERT_TRUE(playIntoMicrophone("speech"));
+    std::this_thread::sleep_for(300ms);
+    program.command(100);
+    EXPECT_EQ(target.waitFor(L"Menyu orqali", 20000), L"Menyu orqali");
+    UnregisterHotKey(nullptr, 7);
+    EXPECT_TRUE(program.quit());
+}
+
+TEST_F(Stories, ANewHotkeySavedInTheSettingsReplacesTheOldOne) {
+    ASSERT_TRUE(writeSettings(onboardedSettings()));
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.start());
+    program.command(101);
+    ASSERT_TRUE(waitFor([&] { return program.settingsShown(); }));
+    const HWND settings = program.settingsWindow();
+    SendMessageW(GetDlgItem(settings, 200), HKM_SETHOTKEY, MAKEWORD(VK_F9, HOTKEYF_SHIFT), 0);
+    SendMessageW(GetDlgItem(settings, 206), BM_CLICK, 0, 0);
+    EXPECT_NE(waitForLog("sozlamalar saqlandi: Shift+F9").find("hotkey ro'yxatdan o'tdi: Shift+F9"), std::string::npos);
+
+    pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+    std::this_thread::sleep_for(700ms);
+    EXPECT_FALSE(program.overlayShown()) << "the old hotkey is free again";
+    ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_CONTROL | MOD_ALT, 'D')) << "and another program may take it";
+    UnregisterHotKey(nullptr, 8);
+
+    pressKeys(MOD_SHIFT, VK_F9);
+    EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Yozilmoqda\u2026  (Shift+F9)"; }))
+        << toUtf8(program.overlayText());
+    EXPECT_EQ(loadSettingsFrom(settingsFilePath()).hotkeyLabel(), L"Shift+F9");
+    EXPECT_TRUE(program.quit());
 }

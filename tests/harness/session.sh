@@ -12,7 +12,7 @@
 #
 # With --audio, a control folder takes requests while the command runs: the
 # command writes a file there, the harness carries it out and removes it.
-#   play    (content: a sound name: tone-1s, tone-3s, speech) plays it into the
+#   play    (content: a sound name: tone-half-s, tone-1s, tone-3s, speech) plays it into the
 #           microphone; the request is done when the sound has been played
 #   play-async  the same, done as soon as the sound starts
 #   unplug  unloads the microphone and cuts off its recording streams (as when
@@ -98,6 +98,7 @@ pids+=("$keeper_pid")
 
 sounds=$work/sounds
 mkdir -p "$sounds"
+sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-half-s.wav" synth 0.5 sine 440 vol 0.5
 sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-1s.wav" synth 1 sine 440 vol 0.5
 sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-3s.wav" synth 3 sine 440 vol 0.5
 espeak-ng -v uz "Salom dunyo, bu sinov" -w "$sounds/speech.wav" 2>/dev/null
