@@ -33,14 +33,17 @@ TargetWindow::TargetWindow() : output(folder / L"arrived.txt") {
         }
         std::this_thread::sleep_for(10ms);
     }
+    if (!focus()) startProblem = "the target window did not take the foreground";
+}
+
+bool TargetWindow::focus() {
+    const auto limit = Clock::now() + 5s;
     SetForegroundWindow(window);
     while (GetForegroundWindow() != window) {
-        if (Clock::now() > limit) {
-            startProblem = "the target window did not take the foreground";
-            return;
-        }
+        if (Clock::now() > limit) return false;
         std::this_thread::sleep_for(10ms);
     }
+    return true;
 }
 
 TargetWindow::~TargetWindow() {

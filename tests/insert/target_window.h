@@ -17,6 +17,8 @@ public:
 
     // Empty when the window is up and in the foreground, else what went wrong.
     const std::string& problem() const { return startProblem; }
+    // Brings it to the foreground again (after another window took it).
+    bool focus();
     // The text it shows (UTF-16), as last written out.
     std::wstring text();
     // Waits up to the limit for the text to equal expected; gives the last text seen.

@@ -1,0 +1,250 @@
+// The App in this process, with a shell and message boxes of the test's
+// own: the tray icon's data, balloons, the tray menu and the cycle's states,
+// with the real recorder, service and windows under Wine.
+
+#include "app/app.h"
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "app/cycle_texts.h"
+#include "diag/encoding.h"
+#include "diag/folders.h"
+#include "settings/settings_file.h"
+#include "tests/e2e/program_under_test.h"
+#include "tests/insert/target_window.h"
+#include "tests/ui/window_driving.h"
+#include "tools/testmodel/test_model.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct ShellCall {
+    DWORD action;
+    NOTIFYICONDATAW data;
+};
+
+// The model for this process's service: the third place it looks. The
+// service keeps what it loaded, so every test here uses the same text.
+const std::string kModelText = "Salom";
+class ModelInLocalFolder {
+public:
+    explicit ModelInLocalFolder(const std::string& text = kModelText) {
+        ensureDirectory(folder);
+        ModelHeader header;
+        presetHeader("micro", header);
+        writeScriptedModel(toUtf8(path), header, text);
+    }
+    ~ModelInLocalFolder() { DeleteFileW(path.c_str()); }
+
+private:
+    std::wstring folder = localAppFolder() + L"\\models";
+    std::wstring path = folder + L"\\ggml-veltostt.bin";
+};
+
+class AppStory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registerAppMessages();
+        forgetEarlierRuns();
+        ASSERT_TRUE(writeSettings(onboardedSettings()));
+        app = std::make_unique<App>(surroundings());
+        ASSERT_TRUE(app->init(GetModuleHandleW(nullptr)));
+    }
+    void TearDown() override {
+        // A result still on its way would find no App.
+        if (app) pumpUntil([&] { return !app->isBusy(); }, 30s);
+    }
+
+    AppSurroundings surroundings() {
+        AppSurroundings s;
+        s.notifyIcon = [this](DWORD action, NOTIFYICONDATAW& data) {
+            calls.push_back({action, data});
+            return shellAccepts;
+        };
+        s.showMessage = [this](const std::wstring& text, const std::wstring&, UINT) { boxes.push_back(text); };
+        s.settingsWindow.listMicrophones = [] { return std::vector<MicDevice>{}; };
+        s.settingsWindow.isAutostartEnabled = [] { return false; };
+        s.settingsWindow.setAutostart = [](bool) { return true; };
+        s.settingsWindow.saveSettings = [](const Settings& settings) { return saveSettings(settings); };
+        s.settingsWindow.showMessage = [](HWND, const std::wstring&, const std::wstring&, UINT) {};
+        return s;
+    }
+
+    std::wstring lastTip() const {
+        for (auto call = calls.rbegin(); call != calls.rend(); ++call) {
+            if (call->data.uFlags & NIF_TIP) return call->data.szTip;
+        }
+        return L"";
+    }
+    const ShellCall* lastBalloon() const {
+        for (auto call = calls.rbegin(); call != calls.rend(); ++call) {
+            if (call->data.uFlags & NIF_INFO) return &*call;
+        }
+        return nullptr;
+    }
+    std::wstring overlayText() const { return app->statusOverlay().shownText(); }
+    bool overlayShown() const { return IsWindowVisible(app->statusOverlay().handle()) != FALSE; }
+    // Speech into the microphone while the message loop runs.
+    void speak(const std::string& sound = "speech") {
+        std::thread player([&] { playIntoMicrophone(sound); });
+        pumpUntil([&] { return false; }, sound == "speech" ? 2500ms : 1300ms);
+        player.join();
+        pumpMessagesFor(300ms);
+    }
+
+    bool shellAccepts = true;
+    std::vector<ShellCall> calls;
+    std::vector<std::wstring> boxes;
+    std::unique_ptr<App> app;
+};
+
+}  // namespace
+
+TEST_F(AppStory, TheTrayIconFollowsTheCycleAndComesBackAfterTheTaskbar) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    const ModelInLocalFolder model;
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0].action, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[0].data.uID, 1u);
+    EXPECT_EQ(calls[0].data.uCallbackMessage, static_cast<UINT>(WM_TRAYICON));
+    EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_NE(calls[0].data.hIcon, nullptr);
+    EXPECT_STREQ(calls[0].data.szTip, L"Vornika");
+    EXPECT_EQ(calls[1].action, static_cast<DWORD>(NIM_SETVERSION));
+    EXPECT_EQ(calls[1].data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    ASSERT_TRUE(app->isRecording());
+    EXPECT_EQ(lastTip(), L"Yozilmoqda\u2026  (Ctrl+Alt+D \u2014 to'xtatish)");
+    EXPECT_EQ(overlayText(), L"Yozilmoqda\u2026  (Ctrl+Alt+D)");
+
+    // Explorer restarts during the take: the icon is back, saying "Vornika".
+    const std::size_t before = calls.size();
+    SendMessageW(app->window(), msgTaskbarCreated, 0, 0);
+    ASSERT_GT(calls.size(), before);
+    EXPECT_EQ(calls[before].action, static_cast<DWORD>(NIM_ADD));
+    EXPECT_STREQ(calls[before].data.szTip, L"Vornika");
+    EXPECT_TRUE(app->isRecording()) << "the take goes on";
+
+    speak();
+    SendMessageW(app->window(), WM_COMMAND, ID_TOGGLE, 0);
+    EXPECT_TRUE(app->isBusy());
+    EXPECT_EQ(lastTip(), L"Matnga o'girilmoqda\u2026");
+    EXPECT_EQ(overlayText(), L"Matnga o'girilmoqda\u2026");
+    // The hotkey is ignored until the text is in.
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_TRUE(app->isBusy());
+
+    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+    EXPECT_EQ(lastTip(), L"Vornika");
+    EXPECT_FALSE(overlayShown());
+    EXPECT_EQ(lastBalloon(), nullptr);
+}
+
+TEST_F(AppStory, TheMenusFirstItemStopsATakeAndIsGreyedWhileTranscribing) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    const ModelInLocalFolder model;
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    // Reads the open menu's first item, then closes it as Escape would.
+    static std::wstring item;
+    static UINT state;
+    const auto readMenu = [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        const HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, 0, text, 128, MF_BYPOSITION);
+        item = text;
+        state = GetMenuState(menu, 0, MF_BYPOSITION);
+        EndMenu();
+    };
+    const auto openMenu = [&] {
+        item.clear();
+        SetTimer(nullptr, 0, 300, readMenu);
+        SendMessageW(app->window(), WM_TRAYICON, 0, MAKELPARAM(WM_RBUTTONUP, 0));
+        pumpMessagesFor(100ms);
+    };
+
+    openMenu();
+    EXPECT_EQ(item, L"Diktovka  (Ctrl+Alt+D)");
+    EXPECT_FALSE(state & MF_GRAYED);
+    SendMessageW(app->window(), WM_COMMAND, ID_TOGGLE, 0);
+    ASSERT_TRUE(app->isRecording());
+    openMenu();
+    EXPECT_EQ(item, L"Yozishni to'xtatish  (Ctrl+Alt+D)");
+    speak();
+    SendMessageW(app->window(), WM_COMMAND, ID_TOGGLE, 0);
+    ASSERT_TRUE(app->isBusy());
+    openMenu();
+    EXPECT_EQ(item, L"Diktovka  (Ctrl+Alt+D)");
+    EXPECT_TRUE(state & MF_GRAYED);
+    // The menu took the foreground for the hidden window; the user goes back.
+    ASSERT_TRUE(target.focus());
+    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+}
+
+TEST_F(AppStory, ProblemsGetTheirBalloonsAndTheTooltipNeverRepeatsThem) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    pumpMessagesFor(1500ms);
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    const ShellCall* silent = lastBalloon();
+    ASSERT_NE(silent, nullptr);
+    EXPECT_STREQ(silent->data.szInfoTitle, L"Mikrofon jim");
+    EXPECT_EQ(silent->data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+    EXPECT_EQ(silent->data.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(overlayText(), L"Mikrofon jim \u2014 signal yo'q");
+    EXPECT_EQ(app->trayData().uFlags & NIF_INFO, 0u) << "the App's own data has no balloon";
+
+    // Results that come back as an error or without words.
+    app->deliverResult({L"", L"Model fayli topilmadi. Ilovani qayta o'rnating.", 0});
+    const ShellCall* error = lastBalloon();
+    ASSERT_NE(error, nullptr);
+    EXPECT_STREQ(error->data.szInfoTitle, L"Xatolik");
+    EXPECT_STREQ(error->data.szInfo, L"Model fayli topilmadi. Ilovani qayta o'rnating.");
+    EXPECT_EQ(error->data.dwInfoFlags, static_cast<DWORD>(NIIF_ERROR));
+    EXPECT_NE(programLog().find("XATO: Model fayli topilmadi. Ilovani qayta o'rnating.\r\n"), std::string::npos);
+    const std::size_t balloons = calls.size();
+    app->deliverResult({L"", L"", 0.5});
+    EXPECT_EQ(overlayText(), L"Ovoz aniqlanmadi \u2014 balandroq gapiring");
+    ASSERT_EQ(calls.size(), balloons + 1) << "only the tooltip";
+    EXPECT_EQ(calls.back().data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_STREQ(calls.back().data.szTip, L"Vornika");
+}
+
+TEST_F(AppStory, AMicrophoneThatCannotBeOpenedIsReported) {
+    // (A saved device that is gone falls back to the default microphone.)
+    if (haveAudioHarness()) GTEST_SKIP() << "runs without a sound server: no microphone at all";
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_EQ(overlayText(), L"Mikrofon ochilmadi");
+    const ShellCall* balloon = lastBalloon();
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_STREQ(balloon->data.szInfoTitle, L"Mikrofon ochilmadi");
+    EXPECT_EQ(balloon->data.dwInfoFlags, static_cast<DWORD>(NIIF_ERROR));
+    EXPECT_NE(programLog().find("XATO: yozish boshlanmadi \u2014 " + toUtf8(balloon->data.szInfo)), std::string::npos)
+        << programLog();
+}
+
+TEST_F(AppStory, WithoutATrayTheProgramRunsOnSilently) {
+    app.reset();
+    shellAccepts = false;
+    calls.clear();
+    app = std::make_unique<App>(surroundings());
+    ASSERT_TRUE(app->init(GetModuleHandleW(nullptr)));
+    ASSERT_EQ(calls.size(), 1u) << "only the failed add";
+    EXPECT_NE(programLog().find("XATO: tray ikonasi qo'shilmadi"), std::string::npos);
+    app->showBalloon(L"t", L"x", NIIF_ERROR);
+    app->setTrayTip(L"y");
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_TRUE(boxes.empty());
+}
