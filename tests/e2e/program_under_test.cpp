@@ -70,7 +70,7 @@ bool haveAudioHarness() { return !environment(L"VORNIKA_AUDIO_CONTROL").empty();
 bool playIntoMicrophone(const std::string& sound, bool wait) {
     const std::wstring path = environment(L"VORNIKA_AUDIO_CONTROL") + (wait ? L"\\play" : L"\\play-async");
     if (!writeFile(path + L".writing", sound) || !MoveFileW((path + L".writing").c_str(), path.c_str())) return false;
-    const auto limit = Clock::now() + 30s;
+    const auto limit = Clock::now() + 180s;  // the longest sound plays two minutes
     while (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         if (Clock::now() > limit) return false;
         std::this_thread::sleep_for(5ms);
@@ -191,3 +191,25 @@ HWND ProgramUnderTest::settingsWindow() const { return findProgramWindow(L"Vorni
 bool ProgramUnderTest::settingsShown() const { return IsWindowVisible(settingsWindow()) != FALSE; }
 
 void ProgramUnderTest::command(int id) const { PostMessageW(hiddenWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+std::uint64_t ProgramUnderTest::residentBytes() const {
+    // Wine's processes are Linux processes; their command line holds the
+    // staged folder's unique name.
+    const std::string marker = toUtf8(stage.path().substr(stage.path().find_last_of(L'\\') + 1));
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    std::uint64_t resident = 0;
+    do {
+        const std::wstring pid = entry.cFileName;
+        if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        const std::string commandLine = readFile(L"Z:\\proc\\" + pid + L"\\cmdline");
+        if (commandLine.find(marker) == std::string::npos || commandLine.find("Vornika.exe") == std::string::npos) continue;
+        const std::string status = readFile(L"Z:\\proc\\" + pid + L"\\status");
+        const std::size_t at = status.find("VmRSS:");
+        if (at != std::string::npos) resident = std::stoull(status.substr(at + 6)) * 1024;
+        break;
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return resident;
+}

@@ -4,6 +4,7 @@
 // given the hotkey, read back through its windows, its log and its files.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include <windows.h>
@@ -58,6 +59,9 @@ public:
 
     const std::wstring& folder() const { return stage.path(); }
     HANDLE process() const { return processInfo.hProcess; }
+    // The process's resident memory as Linux counts it (Wine does not
+    // answer GetProcessMemoryInfo for other processes); 0 when not found.
+    std::uint64_t residentBytes() const;
 
 private:
     bool launch(PROCESS_INFORMATION& info) const;

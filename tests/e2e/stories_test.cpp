@@ -1,6 +1,7 @@
 // Whole user stories with the real Vornika.exe under Wine, on a display of
 // its own with a virtual microphone: what the user would see and find.
 
+#include <cstdio>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,7 @@ TEST_F(Stories, ASecondStartEndsAtOnceAndTheFirstShowsItsSettings) {
     EXPECT_EQ(program.startAnotherCopy(), 0);
     EXPECT_TRUE(waitFor([&] { return program.settingsShown(); }));
     EXPECT_TRUE(program.running());
+    EXPECT_GT(program.residentBytes(), 1u << 20) << "the first copy's memory can be read";
     EXPECT_TRUE(program.quit());
 }
 
@@ -260,5 +262,57 @@ TEST_F(Stories, ANewHotkeySavedInTheSettingsReplacesTheOldOne) {
     EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Yozilmoqda\u2026  (Shift+F9)"; }))
         << toUtf8(program.overlayText());
     EXPECT_EQ(loadSettingsFrom(settingsFilePath()).hotkeyLabel(), L"Shift+F9");
+    EXPECT_TRUE(program.quit());
+}
+
+TEST_F(Stories, QuittingWhileTranscribingWaitsForTheResultAndInsertsNothing) {
+    ASSERT_TRUE(writeSettings(onboardedSettings()));
+    ProgramUnderTest program("Kiritilmaydi");
+    ASSERT_TRUE(program.start());
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    dictate(program);
+    ASSERT_TRUE(waitFor([&] { return program.overlayText() == L"Matnga o'girilmoqda\u2026"; }));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_TRUE(program.quit());
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(target.text(), L"");
+    const std::string log = programLog();
+    EXPECT_EQ(log.find("natija"), std::string::npos) << log;
+    EXPECT_EQ(lastLogLine(log), "--- ilova yopildi ---");
+    std::printf("quitting waited %.1f s for the recognition\n", waited);
+}
+
+
+TEST_F(Stories, ALongDictationAndTwentyInARowAllArriveWithoutGrowingMemory) {
+    ASSERT_TRUE(writeSettings(onboardedSettings()));
+    ProgramUnderTest program("Salom.");
+    ASSERT_TRUE(program.start());
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+
+    // The scripted model says its text once per 30-second window of the take.
+    dictate(program, "speech-2min");
+    target.waitFor(L"Salom.Salom.Salom.Salom.", 120000);
+    std::this_thread::sleep_for(1s);
+    std::wstring expected = target.text();
+    const std::size_t windows = expected.size() / 6;
+    EXPECT_TRUE(windows == 4 || windows == 5) << toUtf8(expected);
+    EXPECT_EQ(expected, [&] { std::wstring all; for (std::size_t i = 0; i < windows; ++i) all += L"Salom."; return all; }());
+    EXPECT_NE(programLog().find("yozish tugadi: 12"), std::string::npos) << "a take of about two minutes";
+
+    std::uint64_t afterSecond = 0;
+    for (int take = 2; take <= 21; ++take) {
+        dictate(program, "tone-1s");
+        expected += L"Salom.";
+        ASSERT_EQ(target.waitFor(expected, 30000), expected) << "dictation " << take;
+        if (take == 3) afterSecond = program.residentBytes();
+    }
+    const std::uint64_t afterLast = program.residentBytes();
+    std::printf("resident memory after the 3rd dictation %.1f MB, after the 21st %.1f MB\n", afterSecond / 1048576.0,
+                afterLast / 1048576.0);
+    ASSERT_GT(afterSecond, 0u);
+    EXPECT_LT(afterLast, afterSecond + 8 * 1048576) << "no growth from one dictation to the next";
     EXPECT_TRUE(program.quit());
 }

@@ -12,8 +12,9 @@
 #
 # With --audio, a control folder takes requests while the command runs: the
 # command writes a file there, the harness carries it out and removes it.
-#   play    (content: a sound name: tone-half-s, tone-1s, tone-3s, speech) plays it into the
-#           microphone; the request is done when the sound has been played
+#   play    (content: a sound name: tone-half-s, tone-1s, tone-3s, speech,
+#           speech-2min) plays it into the microphone; the request is done
+#           when the sound has been played
 #   play-async  the same, done as soon as the sound starts
 #   unplug  unloads the microphone and cuts off its recording streams (as when
 #           it is pulled out); replug loads it again
@@ -102,6 +103,8 @@ sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-half-s.wav" synth 0.5
 sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-1s.wav" synth 1 sine 440 vol 0.5
 sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-3s.wav" synth 3 sine 440 vol 0.5
 espeak-ng -v uz "Salom dunyo, bu sinov" -w "$sounds/speech.wav" 2>/dev/null
+# Two minutes of it, for long dictations.
+sox "$sounds/speech.wav" -r 48000 -c 2 -b 32 -e floating-point "$sounds/speech-2min.wav" repeat 80 trim 0 120
 
 control=$work/control
 mkdir -p "$control"
