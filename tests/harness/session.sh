@@ -128,7 +128,9 @@ carry_out() {  # carry_out REQUEST-FILE
   local request=$1
   case $(basename "$request") in
     play) play_sound "$(tr -d '\r\n' <"$request")" ;;
-    play-async) play_sound "$(tr -d '\r\n' <"$request")" & pids+=($!) ;;
+    play-async) local sound
+                sound=$(tr -d '\r\n' <"$request")  # read before the request goes
+                play_sound "$sound" & pids+=($!) ;;
     unplug) pactl unload-module "$(mic_module)"; cut_off_recorders ;;
     replug) pactl load-module module-remap-source "$mic_args" >/dev/null
             pactl set-default-source vmic ;;

@@ -35,6 +35,10 @@ int serviceChild(const std::string& model, int runs, const std::vector<float>& s
 // take of the given length (Windows build; needs a microphone).
 void benchCapture(int longTakeSeconds);
 
+// The whole program under the harness: overhead from the stop press to the
+// text in a window (recognition excluded), start to warm model, memory.
+void benchProgram(int rounds);
+
 // Platform parts.
 std::string runAndCapture(const std::string& commandLine);
 double peakResidentMegabytes();

@@ -1,5 +1,5 @@
 // vornika-bench: conversion speed and engine overhead against the library.
-//   vornika-bench [--quick] [--only conversion|engine|capture] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]
+//   vornika-bench [--quick] [--only conversion|engine|capture|program] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|capture] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]\n",
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|capture|program] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]\n",
                        stderr);
             return 2;
         }
@@ -41,5 +41,6 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "conversion") benchConversion(conversionSeconds);
     if (only.empty() || only == "engine") benchEngine(engine);
     if (only == "capture") benchCapture(captureSeconds > 0 ? captureSeconds : 60);
+    if (only == "program") benchProgram(5);
     return 0;
 }
