@@ -14,32 +14,13 @@
 #include "audio/recorder.h"
 #include "audio/sample_convert.h"
 #include "diag/log.h"
+#include "tests/support/audio_harness.h"
 #include "tests/support/temp_folder.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::wstring environment(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
-// Asks the harness for an action and waits until it has been carried out
-// ("play" until the sound has been played to its end).
-bool request(const std::wstring& action, const std::string& content = "") {
-    const std::wstring folder = environment(L"VORNIKA_AUDIO_CONTROL");
-    const std::wstring path = folder + L"\\" + action;
-    if (!writeFile(path + L".writing", content) || !MoveFileW((path + L".writing").c_str(), path.c_str())) return false;
-    const auto limit = Clock::now() + 10s;
-    while (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (Clock::now() > limit) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 struct Level {
     float peak = 0;
@@ -61,14 +42,14 @@ protected:
     // the tests look at takes from the second on, as a user's are after the
     // first. The benchmark reports the first take on its own.
     static void SetUpTestSuite() {
-        if (environment(L"VORNIKA_AUDIO_CONTROL").empty()) return;
+        if (!haveAudioHarness()) return;
         AudioRecorder recorder;
         std::wstring error;
         if (recorder.start(L"", error)) std::this_thread::sleep_for(2000ms);
         recorder.stop();
     }
     void SetUp() override {
-        if (environment(L"VORNIKA_AUDIO_CONTROL").empty()) GTEST_SKIP() << "needs tests/harness/session.sh --audio";
+        if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio";
         initLogIn(logFolder.path());
     }
     std::string logged() { return readFile(logFilePath()); }
@@ -87,7 +68,7 @@ TEST_F(Capture, ToneComesBackAtTheEngineRate) {
     EXPECT_EQ(second, L"Yozuv allaqachon ketmoqda");
     const auto started = Clock::now();
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(request(L"play", "tone-1s"));
+    ASSERT_TRUE(harnessRequest(L"play", "tone-1s"));
     std::this_thread::sleep_for(300ms);  // the sound server's latency
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     const std::vector<float> take = recorder.stop();
@@ -109,7 +90,7 @@ TEST_F(Capture, SpokenUzbekIsAUsableTake) {
     std::wstring error;
     ASSERT_TRUE(recorder.start(L"", error));
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(request(L"play", "speech"));
+    ASSERT_TRUE(harnessRequest(L"play", "speech"));
     std::this_thread::sleep_for(300ms);
     const std::vector<float> take = recorder.stop();
     const TakeAnalysis analysis = analyzeTake(take);
@@ -122,7 +103,7 @@ TEST_F(Capture, StaleDeviceIdFallsBackToTheDefault) {
     AudioRecorder recorder;
     std::wstring error;
     ASSERT_TRUE(recorder.start(L"{0.0.1.00000000}.{00000000-dead-beef-0000-000000000000}", error));
-    ASSERT_TRUE(request(L"play", "tone-1s"));
+    ASSERT_TRUE(harnessRequest(L"play", "tone-1s"));
     std::this_thread::sleep_for(300ms);
     const std::vector<float> take = recorder.stop();
     EXPECT_NE(logged().find(" qurilma ochilmadi, standart mikrofonga o'tilmoqda\r\n"), std::string::npos);
@@ -133,14 +114,14 @@ TEST_F(Capture, UnpluggedMicrophoneKeepsWhatWasRecorded) {
     AudioRecorder recorder;
     std::wstring error;
     ASSERT_TRUE(recorder.start(L"", error));
-    ASSERT_TRUE(request(L"play-async", "tone-3s"));
+    ASSERT_TRUE(harnessRequest(L"play-async", "tone-3s"));
     std::this_thread::sleep_for(800ms);
-    ASSERT_TRUE(request(L"unplug"));
+    ASSERT_TRUE(harnessRequest(L"unplug"));
     std::this_thread::sleep_for(1500ms);
     const auto stopping = Clock::now();
     const std::vector<float> take = recorder.stop();
     const auto stopTook = Clock::now() - stopping;
-    ASSERT_TRUE(request(L"replug"));
+    ASSERT_TRUE(harnessRequest(L"replug"));
     const Level level = levelOf(take);
     EXPECT_NEAR(level.peak, 0.5f, 0.03f);
     EXPECT_GT(level.loud, 16000u * 3 / 10) << "the tone before the unplugging";
@@ -154,12 +135,12 @@ TEST_F(Capture, StopReturnsSoonWhenNoAudioArrives) {
     std::wstring error;
     ASSERT_TRUE(recorder.start(L"", error));
     std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(request(L"suspend"));
+    ASSERT_TRUE(harnessRequest(L"suspend"));
     std::this_thread::sleep_for(300ms);
     const auto stopping = Clock::now();
     recorder.stop();
     const auto stopTook = Clock::now() - stopping;
-    ASSERT_TRUE(request(L"resume"));
+    ASSERT_TRUE(harnessRequest(L"resume"));
     EXPECT_LT(stopTook, 1300ms);
 }
 
@@ -198,7 +179,7 @@ TEST_F(Capture, MicrophonesListedWithNamesDefaultAndOrder) {
 
 // Run without the harness, with no audio server reachable.
 TEST(NoAudioServer, StartFailsWithinASecond) {
-    if (!environment(L"VORNIKA_AUDIO_CONTROL").empty()) GTEST_SKIP() << "an audio server is running";
+    if (!!haveAudioHarness()) GTEST_SKIP() << "an audio server is running";
     TempFolder logFolder;
     initLogIn(logFolder.path());
     AudioRecorder recorder;

@@ -8,18 +8,13 @@
 #include "diag/encoding.h"
 #include "diag/folders.h"
 #include "settings/settings_file.h"
+#include "tests/support/audio_harness.h"
 #include "tools/testmodel/test_model.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::wstring environment(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
 
 HWND findProgramWindow(const wchar_t* className) {
     return FindWindowW(className, nullptr);
@@ -65,17 +60,8 @@ std::string waitForLog(const std::string& text, std::chrono::milliseconds limit)
     return log;
 }
 
-bool haveAudioHarness() { return !environment(L"VORNIKA_AUDIO_CONTROL").empty(); }
-
 bool playIntoMicrophone(const std::string& sound, bool wait) {
-    const std::wstring path = environment(L"VORNIKA_AUDIO_CONTROL") + (wait ? L"\\play" : L"\\play-async");
-    if (!writeFile(path + L".writing", sound) || !MoveFileW((path + L".writing").c_str(), path.c_str())) return false;
-    const auto limit = Clock::now() + 180s;  // the longest sound plays two minutes
-    while (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (Clock::now() > limit) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
+    return harnessRequest(wait ? L"play" : L"play-async", sound, 180s);  // the longest sound plays two minutes
 }
 
 void pressKeys(UINT modifiers, UINT key) {

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "settings/settings.h"
+#include "tests/support/audio_harness.h"
 #include "tests/support/temp_folder.h"
 
 // Forgets everything an earlier run left: settings.ini, the log, the Run value.
@@ -24,7 +25,6 @@ std::string waitForLog(const std::string& text, std::chrono::milliseconds limit 
 
 // The harness plays a sound into the virtual microphone (tests/harness/session.sh --audio).
 bool playIntoMicrophone(const std::string& sound, bool wait = true);
-bool haveAudioHarness();
 
 // Ctrl+Alt+D (or another combination) as keystrokes from this process.
 void pressKeys(UINT modifiers, UINT key);
