@@ -295,6 +295,9 @@ TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
     EXPECT_TRUE(service.modelIsLoaded());
     clock.advance(7s);
     EXPECT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
+    // The worker writes the line just after the model is gone.
+    EXPECT_TRUE(eventually([&] { return logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)") == 2u; }));
+    settle();
     EXPECT_EQ(logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)"), 2u);
 }
 
