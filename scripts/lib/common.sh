@@ -17,6 +17,7 @@ VORNIKA_APT_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xdotool xclip x11-utils
   pulseaudio pulseaudio-utils espeak-ng sox imagemagick fonts-dejavu-core
+  nsis zip unzip
 )
 
 log() { printf '[vornika] %s\n' "$*" >&2; }

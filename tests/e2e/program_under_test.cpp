@@ -84,18 +84,21 @@ void pressKeys(UINT modifiers, UINT key) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model) {
+ProgramUnderTest::ProgramUnderTest(InPlace installed) : place(installed.folder), exe(place + L"\\Vornika.exe") {}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model)
+    : stage(std::make_unique<TempFolder>()), place(stage->path()) {
     namespace fs = std::filesystem;
     const fs::path bin = fsPath(exeDirectory());
-    const fs::path target = fsPath(stage.path());
+    const fs::path target = fsPath(place);
     fs::copy_file(bin / "Vornika.exe", target / "Vornika.exe");
     for (const auto& entry : fs::directory_iterator(bin)) {
         if (entry.path().extension() == ".dll") fs::copy_file(entry.path(), target / entry.path().filename());
     }
-    exe = stage / L"Vornika.exe";
+    exe = place + L"\\Vornika.exe";
     if (model == Model::Missing) return;
     fs::create_directories(target / "models");
-    const std::string modelPath = toUtf8(stage / L"models\\ggml-veltostt.bin");
+    const std::string modelPath = toUtf8(place + L"\\models\\ggml-veltostt.bin");
     ModelHeader header;
     presetHeader("micro", header);
     if (model == Model::Silence) {
@@ -120,7 +123,7 @@ bool ProgramUnderTest::launch(PROCESS_INFORMATION& info) const {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + exe + L"\"";
-    return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, stage.path().c_str(),
+    return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, place.c_str(),
                           &startup, &info) != FALSE;
 }
 
@@ -181,7 +184,7 @@ void ProgramUnderTest::command(int id) const { PostMessageW(hiddenWindow(), WM_C
 std::uint64_t ProgramUnderTest::residentBytes() const {
     // Wine's processes are Linux processes; their command line holds the
     // staged folder's unique name.
-    const std::string marker = toUtf8(stage.path().substr(stage.path().find_last_of(L'\\') + 1));
+    const std::string marker = toUtf8(place.substr(place.find_last_of(L'\\') + 1));
     WIN32_FIND_DATAW entry;
     const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &entry);
     if (search == INVALID_HANDLE_VALUE) return 0;

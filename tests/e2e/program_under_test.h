@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -34,9 +35,15 @@ public:
     enum class Model { Scripted, Silence, Missing };
     // Stages the program; a scripted model says text, whatever it hears.
     explicit ProgramUnderTest(const std::string& text = "Salom dunyo", Model model = Model::Scripted);
+    // A program already in place (installed, or unpacked from the zip).
+    struct InPlace {
+        std::wstring folder;
+    };
+    explicit ProgramUnderTest(InPlace installed);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
 
     // Starts a process; with waitForWindow, returns once it has its hidden
     // window and has tried its hotkey.
@@ -57,7 +64,7 @@ public:
     // A menu command to the hidden window, as the tray menu sends it.
     void command(int id) const;
 
-    const std::wstring& folder() const { return stage.path(); }
+    const std::wstring& folder() const { return place; }
     HANDLE process() const { return processInfo.hProcess; }
     // The process's resident memory as Linux counts it (Wine does not
     // answer GetProcessMemoryInfo for other processes); 0 when not found.
@@ -66,7 +73,8 @@ public:
 private:
     bool launch(PROCESS_INFORMATION& info) const;
 
-    TempFolder stage;
+    std::unique_ptr<TempFolder> stage;  // none for a program already in place
+    std::wstring place;
     std::wstring exe;
     PROCESS_INFORMATION processInfo{};
 };
