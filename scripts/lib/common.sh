@@ -18,6 +18,7 @@ VORNIKA_APT_PACKAGES=(
   wine64 wine xvfb xdotool xclip x11-utils
   pulseaudio pulseaudio-utils espeak-ng sox imagemagick fonts-dejavu-core
   nsis zip unzip
+  glslc libvulkan-dev spirv-headers libvulkan1 mesa-vulkan-drivers
 )
 
 log() { printf '[vornika] %s\n' "$*" >&2; }
@@ -70,4 +71,40 @@ fetch_whisper() {
 
 tarball_integrity() {
   printf 'sha512-%s' "$(openssl dgst -sha512 -binary "$1" | base64 -w0)"
+}
+
+# Vulkan headers, an import library for vulkan-1.dll and SPIRV-Headers for
+# the mingw build of ggml's Vulkan backend, apart from /usr/include (whose
+# glibc headers must not reach a Windows compile). Prints the folder.
+prepare_vulkan_for_mingw() {
+  local dir=$VORNIKA_CACHE/vulkan-mingw
+  local stamp="$(dpkg-query -W -f='${Version}' libvulkan-dev spirv-headers) $(sha256sum "$VORNIKA_ROOT/cmake/vulkan-compat/vulkan/vulkan.hpp" | cut -c1-12)"
+  if [ -f "$dir/.complete" ] && [ "$(cat "$dir/.complete")" = "$stamp" ]; then
+    echo "$dir"
+    return 0
+  fi
+  rm -rf "$dir"
+  mkdir -p "$dir/include" "$dir/lib" "$dir/cmake/SPIRV-Headers"
+  cp -r /usr/include/vulkan /usr/include/vk_video /usr/include/spirv "$dir/include/"
+  # Debian's vulkan.hpp stays, under another name, behind our wrapper.
+  mv "$dir/include/vulkan/vulkan.hpp" "$dir/include/vulkan/vulkan_debian.hpp"
+  sed 's|#include_next <vulkan/vulkan.hpp>|#include "vulkan_debian.hpp"|' \
+    "$VORNIKA_ROOT/cmake/vulkan-compat/vulkan/vulkan.hpp" >"$dir/include/vulkan/vulkan.hpp"
+  # mingw-w64 has no vulkan-1 import library: one from the headers' prototypes
+  # (only the functions a DLL uses end up imported).
+  { echo "LIBRARY vulkan-1.dll"; echo "EXPORTS"
+    cat "$dir/include/vulkan/vulkan_core.h" "$dir/include/vulkan/vulkan_win32.h" \
+      | grep -oE 'VKAPI_ATTR [A-Za-z0-9_ *]+ VKAPI_CALL vk[A-Za-z0-9_]+' | awk '{print $NF}' | sort -u
+  } >"$dir/lib/vulkan-1.def"
+  x86_64-w64-mingw32-dlltool -d "$dir/lib/vulkan-1.def" -l "$dir/lib/libvulkan-1.a"
+  cat >"$dir/cmake/SPIRV-Headers/SPIRV-HeadersConfig.cmake" <<'CMAKE'
+if(NOT TARGET SPIRV-Headers::SPIRV-Headers)
+    add_library(SPIRV-Headers::SPIRV-Headers INTERFACE IMPORTED)
+    set_target_properties(SPIRV-Headers::SPIRV-Headers PROPERTIES
+        INTERFACE_INCLUDE_DIRECTORIES "${CMAKE_CURRENT_LIST_DIR}/../../include")
+endif()
+set(SPIRV-Headers_FOUND TRUE)
+CMAKE
+  echo "$stamp" >"$dir/.complete"
+  echo "$dir"
 }
