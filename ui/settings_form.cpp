@@ -1,6 +1,6 @@
 #include "ui/settings_form.h"
 
-Rect scaledControlRect(const ControlSpec& control, int dpi) {
+Rect scaledControlRect(const SettingsControl& control, int dpi) {
     const int x = scaled(control.x, dpi);
     const int y = scaled(control.y, dpi);
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};

@@ -54,7 +54,7 @@ enum class ControlStyle {
     TabStopButton,      // WS_TABSTOP
 };
 
-struct ControlSpec {
+struct SettingsControl {
     const wchar_t* className;
     const wchar_t* text;
     ControlStyle style;
@@ -63,7 +63,7 @@ struct ControlSpec {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<ControlSpec, 14> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 14> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
     {L"BUTTON", L"Standart (Ctrl+Alt+D)", ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
@@ -81,7 +81,7 @@ inline constexpr std::array<ControlSpec, 14> kSettingsControls = {{
 }};
 
 // x, y, width and height, each scaled by itself.
-Rect scaledControlRect(const ControlSpec& control, int dpi);
+Rect scaledControlRect(const SettingsControl& control, int dpi);
 Size settingsClientSize(int dpi);
 
 // The microphone combo: item 0 is the system's default, item i + 1 is device i.

@@ -69,11 +69,11 @@ bool SettingsWindow::createWindow() {
     AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, static_cast<UINT>(dpi));
     SetWindowPos(window.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
 
-    for (const ControlSpec& spec : kSettingsControls) {
-        const Rect where = scaledControlRect(spec, dpi);
-        const HWND child = CreateWindowExW(0, spec.className, spec.text, WS_CHILD | WS_VISIBLE | styleBits(spec.style),
+    for (const SettingsControl& entry : kSettingsControls) {
+        const Rect where = scaledControlRect(entry, dpi);
+        const HWND child = CreateWindowExW(0, entry.className, entry.text, WS_CHILD | WS_VISIBLE | styleBits(entry.style),
                                            where.left, where.top, where.width(), where.height(), window.get(),
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     const HWND modes = control(kModeComboId);

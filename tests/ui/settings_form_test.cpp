@@ -10,9 +10,9 @@
 
 namespace {
 
-const ControlSpec& controlWithId(int id) {
-    for (const ControlSpec& spec : kSettingsControls) {
-        if (spec.id == id) return spec;
+const SettingsControl& controlWithId(int id) {
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (entry.id == id) return entry;
     }
     throw std::out_of_range("no such control");
 }
@@ -35,27 +35,27 @@ TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
     EXPECT_EQ(settingsClientSize(120), (Size{575, 500}));
     EXPECT_EQ(settingsClientSize(144), (Size{690, 600}));
 
-    const ControlSpec& save = controlWithId(kSaveButtonId);
+    const SettingsControl& save = controlWithId(kSaveButtonId);
     EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 342, 328, 372}));
     EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 428, 410, 466})) << "y 427.5 and height 37.5 round up";
     EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 513, 492, 558}));
-    const ControlSpec& hint = kSettingsControls[3];
+    const SettingsControl& hint = kSettingsControls[3];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
-    const ControlSpec& micWarning = controlWithId(kMicWarningId);
+    const SettingsControl& micWarning = controlWithId(kMicWarningId);
     EXPECT_EQ(scaledControlRect(micWarning, 144), (Rect{36, 240, 639, 318}));
 }
 
 TEST(SettingsControls, OrderIdsAndTabStops) {
     std::set<int> ids;
     std::set<int> tabStops;
-    for (const ControlSpec& spec : kSettingsControls) {
-        if (spec.id != kLabelId) {
-            EXPECT_TRUE(ids.insert(spec.id).second) << spec.id;
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (entry.id != kLabelId) {
+            EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
         }
-        if (spec.style != ControlStyle::Plain) tabStops.insert(spec.id);
+        if (entry.style != ControlStyle::Plain) tabStops.insert(entry.id);
         // Every control fits the client area at 96 DPI.
-        EXPECT_LE(spec.x + spec.width, 460);
-        EXPECT_LE(spec.y + spec.height, 400) << spec.id;
+        EXPECT_LE(entry.x + entry.width, 460);
+        EXPECT_LE(entry.y + entry.height, 400) << entry.id;
     }
     EXPECT_EQ(ids.size(), 10u);
     EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209}));

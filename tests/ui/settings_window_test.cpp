@@ -95,28 +95,28 @@ TEST_F(SettingsWindowTest, CreatesTheFourteenControlsInOrderWithTheirIdsStylesAn
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
 
     HWND child = GetWindow(window.handle(), GW_CHILD);
-    for (const ControlSpec& spec : kSettingsControls) {
+    for (const SettingsControl& entry : kSettingsControls) {
         ASSERT_NE(child, nullptr);
         wchar_t className[64] = {};
         GetClassNameW(child, className, 64);
-        EXPECT_EQ(lstrcmpiW(className, spec.className), 0) << spec.id;
-        EXPECT_EQ(GetDlgCtrlID(child), spec.id);
-        if (spec.id != kMicWarningId && std::wstring(spec.className) != L"COMBOBOX") {
-            EXPECT_EQ(windowText(child), spec.text);
+        EXPECT_EQ(lstrcmpiW(className, entry.className), 0) << entry.id;
+        EXPECT_EQ(GetDlgCtrlID(child), entry.id);
+        if (entry.id != kMicWarningId && std::wstring(entry.className) != L"COMBOBOX") {
+            EXPECT_EQ(windowText(child), entry.text);
         }
         RECT place{};
         GetWindowRect(child, &place);
         MapWindowPoints(nullptr, window.handle(), reinterpret_cast<POINT*>(&place), 2);
         // Wine's drop-down lists keep their own height for the closed box.
-        const Rect expected = scaledControlRect(spec, 96);
-        EXPECT_EQ(place.left, expected.left) << spec.id;
-        EXPECT_EQ(place.top, expected.top) << spec.id;
-        EXPECT_EQ(place.right, expected.right) << spec.id;
-        if (std::wstring(spec.className) != L"COMBOBOX") {
-            EXPECT_EQ(place.bottom, expected.bottom) << spec.id;
+        const Rect expected = scaledControlRect(entry, 96);
+        EXPECT_EQ(place.left, expected.left) << entry.id;
+        EXPECT_EQ(place.top, expected.top) << entry.id;
+        EXPECT_EQ(place.right, expected.right) << entry.id;
+        if (std::wstring(entry.className) != L"COMBOBOX") {
+            EXPECT_EQ(place.bottom, expected.bottom) << entry.id;
         }
         const bool tabStop = (GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0;
-        EXPECT_EQ(tabStop, spec.style != ControlStyle::Plain) << spec.id;
+        EXPECT_EQ(tabStop, entry.style != ControlStyle::Plain) << entry.id;
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr);
