@@ -108,3 +108,23 @@ CMAKE
   echo "$stamp" >"$dir/.complete"
   echo "$dir"
 }
+
+# While process PID runs, takes the pictures it asks for (a Windows program
+# under Wine on the harness's display): each REQUESTS/NAME.request holds
+# "x y width height"; that part of the X screen becomes OUT/NAME.png and the
+# request is removed. Returns the process's exit status.
+take_requested_pictures() {  # take_requested_pictures PID REQUESTS OUT
+  local pid=$1 requests=$2 out=$3 request x y width height
+  while kill -0 "$pid" 2>/dev/null; do
+    for request in "$requests"/*.request; do
+      [ -e "$request" ] || continue
+      read -r x y width height <"$request"
+      DISPLAY=$VORNIKA_DISPLAY import -window root -crop "${width}x${height}+${x}+${y}" +repage -strip \
+        "$out/$(basename "$request" .request).png"
+      log "$out/$(basename "$request" .request).png"
+      rm -f "$request"
+    done
+    sleep 0.1
+  done
+  wait "$pid"
+}

@@ -5,7 +5,6 @@
 //   vornika-demo-driver.exe SOUND PICTURE-FOLDER [MODEL-FILE]
 
 #include <cstdio>
-#include <fstream>
 #include <thread>
 
 #include <windows.h>
@@ -13,24 +12,11 @@
 #include "diag/encoding.h"
 #include "tests/e2e/program_under_test.h"
 #include "tests/insert/target_window.h"
+#include "tests/ui/window_driving.h"
 
 using namespace std::chrono_literals;
 
 namespace {
-
-// The demo script takes the picture (X's root window) and removes the request.
-bool askForScreenPicture(const std::wstring& folder, const std::wstring& name) {
-    const std::wstring request = folder + L"\\" + name + L".request";
-    {
-        std::ofstream out((request + L".part").c_str());
-        out << "0 0 " << GetSystemMetrics(SM_CXSCREEN) << ' ' << GetSystemMetrics(SM_CYSCREEN) << '\n';
-    }
-    MoveFileW((request + L".part").c_str(), request.c_str());
-    for (int i = 0; i < 200 && GetFileAttributesW(request.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
-        std::this_thread::sleep_for(50ms);
-    }
-    return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES;
-}
 
 int fail(const char* what) {
     std::printf("demo: %s\n", what);
@@ -58,7 +44,7 @@ int wmain(int argc, wchar_t** argv) {
     pressKeys(MOD_CONTROL | MOD_ALT, 'D');
     for (int i = 0; i < 100 && !program.overlayShown(); ++i) std::this_thread::sleep_for(50ms);
     std::printf("status strip: %s\n", toUtf8(program.overlayText()).c_str());
-    askForScreenPicture(pictures, L"recording");
+    requestScreenPicture(pictures, L"recording", {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     std::printf("speaking into the microphone\n");
     if (!playIntoMicrophone(sound)) return fail("the harness did not play the sentence");
     std::this_thread::sleep_for(300ms);  // the sound server's latency

@@ -1,11 +1,7 @@
-// Pictures of the program's windows for the documentation. Shows each one
-// on the display it runs on and asks scripts/screenshots to take it: writes
-// FOLDER\NAME.request holding the window's screen rectangle ("x y width
-// height") and waits until the script has removed it. (Wine's screen device
-// context does not see other windows, so the X server takes the pictures.)
+// Pictures of the program's windows for the documentation: shows each one
+// on the display it runs on and asks scripts/screenshots to take it.
 //   ui-gallery.exe FOLDER
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,15 +21,7 @@ int failures = 0;
 
 void capture(HWND window, const wchar_t* name) {
     pumpMessagesFor(400ms);
-    const Rect r = windowRect(window);
-    const std::wstring request = folder + L"\\" + name + L".request";
-    const std::wstring written = request + L".part";  // the script sees only whole requests
-    {
-        std::ofstream out(written.c_str());
-        out << r.left << ' ' << r.top << ' ' << r.width() << ' ' << r.height() << '\n';
-    }
-    MoveFileW(written.c_str(), request.c_str());
-    if (!pumpUntil([&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10s)) ++failures;
+    if (!requestScreenPicture(folder, name, windowRect(window))) ++failures;
 }
 
 SettingsSurroundings exampleSurroundings() {

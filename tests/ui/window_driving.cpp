@@ -1,6 +1,7 @@
 #include "tests/ui/window_driving.h"
 
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -62,6 +63,18 @@ int ScreenShot::count(const Rect& inside, Colour colour, int tolerance) const {
         }
     }
     return found;
+}
+
+bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, const Rect& area,
+                          std::chrono::milliseconds limit) {
+    const std::wstring request = folder + L"\\" + name + L".request";
+    const std::wstring written = request + L".part";  // the script sees only whole requests
+    {
+        std::ofstream out(written.c_str());
+        out << area.left << ' ' << area.top << ' ' << area.width() << ' ' << area.height() << '\n';
+    }
+    if (!MoveFileW(written.c_str(), request.c_str())) return false;
+    return pumpUntil([&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; }, limit);
 }
 
 std::wstring clipboardText() {

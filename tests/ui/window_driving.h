@@ -29,6 +29,14 @@ private:
     std::vector<std::uint32_t> pixels;
 };
 
+// Asks the script running this program (scripts/screenshots, scripts/demo)
+// for a picture of a screen rectangle: writes FOLDER\NAME.request holding
+// "x y width height" and waits, running the message loop, until the script
+// has taken the picture and removed it. Wine's screen device context does
+// not see other windows, so the X server takes the pictures.
+bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, const Rect& area,
+                          std::chrono::milliseconds limit = std::chrono::seconds(10));
+
 std::wstring clipboardText();
 void putOnClipboard(const std::wstring& text);
 std::wstring windowText(HWND window);
