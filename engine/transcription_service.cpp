@@ -179,7 +179,8 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
     }
     const long long elapsed = wholeMillisecondsSince(start);
     modelLoaded = true;
-    logLine(L"model yuklandi: " + fromUtf8(velto_backend()) + L", " + std::to_wstring(elapsed) + L" ms");
+    logLine(L"model yuklandi: " + fromUtf8(velto_backend()) + L", " + std::to_wstring(elapsed) + L" ms, " +
+            std::to_wstring(threadsPerRecognition()) + L" oqim");
     warmUp();
     return true;
 }

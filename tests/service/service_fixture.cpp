@@ -87,9 +87,12 @@ TranscribeResult ServiceTest::transcribeOnce(std::vector<float> samples, Service
 
 bool startsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
 
-bool isTimedLine(const std::wstring& text, const std::wstring& prefix) {
-    if (!startsWith(text, prefix) || text.size() < prefix.size() + 4) return false;
-    const std::wstring number = text.substr(prefix.size(), text.size() - prefix.size() - 3);
-    return text.substr(text.size() - 3) == L" ms" && !number.empty() &&
+bool isTimedLine(const std::wstring& text, const std::wstring& prefix, const std::wstring& suffix) {
+    const std::wstring ending = L" ms" + suffix;
+    if (!startsWith(text, prefix) || text.size() < prefix.size() + ending.size() + 1) return false;
+    const std::wstring number = text.substr(prefix.size(), text.size() - prefix.size() - ending.size());
+    return text.substr(text.size() - ending.size()) == ending && !number.empty() &&
            std::all_of(number.begin(), number.end(), [](wchar_t c) { return std::iswdigit(c); });
 }
+
+std::wstring threadsSuffix(int threads) { return L", " + std::to_wstring(threads) + L" oqim"; }

@@ -62,5 +62,7 @@ protected:
 };
 
 bool startsWith(const std::wstring& text, const std::wstring& prefix);
-// "prefix" + digits + " ms"
-bool isTimedLine(const std::wstring& text, const std::wstring& prefix);
+// "prefix" + digits + " ms" + "suffix"
+bool isTimedLine(const std::wstring& text, const std::wstring& prefix, const std::wstring& suffix = L"");
+// The load line's ending: the threads each recognition of this model uses.
+std::wstring threadsSuffix(int threads);

@@ -30,7 +30,7 @@ TEST_F(ServiceTest, GraphicsCardFailsThenProcessorLoads) {
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[0], L"model yuklanmoqda: " + modelPath() + L" (GPU)");
     EXPECT_EQ(log[1], L"GPU'da yuklanmadi (no GPU device) \u2014 CPU'ga o'tilmoqda");
-    EXPECT_TRUE(isTimedLine(log[2], L"model yuklandi: CPU, ")) << toUtf8(log[2]);
+    EXPECT_TRUE(isTimedLine(log[2], L"model yuklandi: CPU, ", threadsSuffix(recognitionThreads()))) << toUtf8(log[2]);
     EXPECT_TRUE(isTimedLine(log[3], L"isitish tugadi: ")) << toUtf8(log[3]);
 }
 
@@ -41,7 +41,7 @@ TEST_F(ServiceTest, DeviceChoiceAndBackendName) {
         ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
     }
     EXPECT_EQ(fakevelto::calls().loadGpuFlags, std::vector<int>{1});
-    EXPECT_TRUE(isTimedLine(logTexts().at(1), L"model yuklandi: Vulkan, "));
+    EXPECT_TRUE(isTimedLine(logTexts().at(1), L"model yuklandi: Vulkan, ", threadsSuffix(recognitionThreads())));
 
     fakevelto::reset();
     {
@@ -102,14 +102,29 @@ TEST_F(ServiceTest, RecognitionFailureAndBlankTexts) {
     EXPECT_EQ(fakevelto::calls().texts, fakevelto::calls().freed);
 }
 
-TEST(RecognitionThreads, ProcessorsLessTwoButAtLeastFour) {
-    EXPECT_EQ(recognitionThreadsFor(0), 4);
-    EXPECT_EQ(recognitionThreadsFor(2), 4);
-    EXPECT_EQ(recognitionThreadsFor(6), 4);
-    EXPECT_EQ(recognitionThreadsFor(7), 5);
-    EXPECT_EQ(recognitionThreadsFor(64), 62);
-    EXPECT_EQ(recognitionThreadsFor(UINT_MAX), INT_MAX - 2);
-    EXPECT_GE(recognitionThreads(), 4);
+TEST(RecognitionThreads, LogicalLessTwoAtLeastFourButNoMoreThanTheCores) {
+    struct Case {
+        unsigned cores, logical;
+        int threads;
+    };
+    const Case cases[] = {
+        {2, 2, 2},   {2, 4, 2},   {4, 4, 4},   {4, 8, 4},   {8, 8, 6},    {8, 16, 8},
+        {16, 32, 16}, {1, 1, 1},  {6, 12, 6},  {64, 64, 62},
+        {0, 2, 2},   {0, 8, 6},   // cores unknown: the logical count stands in
+        {4, 2, 2},   // never above the logical processors
+        {0, 0, 1},   {UINT_MAX, UINT_MAX, INT_MAX},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(recognitionThreadsFor({c.logical, c.cores}), c.threads) << c.cores << " cores, " << c.logical << " logical";
+}
+
+TEST(RecognitionThreads, ThisMachineHasCoresAndProcessors) {
+    const ProcessorCounts here = processorCounts();
+    EXPECT_GE(here.logical, 1u);
+    EXPECT_GE(here.physicalCores, 1u) << "the system names its cores";
+    EXPECT_LE(here.physicalCores, here.logical);
+    EXPECT_GE(recognitionThreads(), 1);
+    EXPECT_LE(recognitionThreads(), static_cast<int>(here.physicalCores));
 }
 
 TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
