@@ -18,6 +18,9 @@ if(NOT whisper_result EQUAL 0 OR NOT EXISTS "${VORNIKA_WHISPER_ROOT}/.complete")
     message(FATAL_ERROR "building the whisper library (${VORNIKA_WHISPER_FLAVOUR}) failed")
 endif()
 message(STATUS "whisper library: ${VORNIKA_WHISPER_ROOT}")
+# The pinned source tree scripts/build-whisper fetched: a few of its example
+# sources (the quantizer) are compiled into our tools.
+set(VORNIKA_WHISPER_SOURCE ${CMAKE_SOURCE_DIR}/third_party/whisper.cpp)
 
 add_library(vornika_whisper INTERFACE)
 add_library(vornika::whisper ALIAS vornika_whisper)

@@ -47,6 +47,12 @@ std::string scripted() {
     return make("scripted.bin", [](const std::string& p, const ModelHeader& h) { return writeScriptedModel(p, h, kSentence); });
 }
 
+std::string scriptedAs(WeightType type) {
+    return make(std::string("scripted-") + weightTypeName(type) + ".bin", [type](const std::string& p, const ModelHeader& h) {
+        return writeModelAs(p, type, [&h](const std::string& f16) { return writeScriptedModel(f16, h, kSentence); });
+    });
+}
+
 std::string silence() {
     return make("silence.bin", [](const std::string& p, const ModelHeader& h) { return writeSilenceModel(p, h); });
 }

@@ -1,10 +1,11 @@
 // make-test-model: writes whisper-format model files for tests and benchmarks.
-//   make-test-model [--preset micro|tiny|base] --random OUT
-//   make-test-model [--preset micro|tiny|base] --script "TEXT" OUT
-//   make-test-model [--preset micro|tiny|base] --silence OUT
-//   make-test-model [--preset micro|tiny|base] --script-file FILE OUT
+//   make-test-model [--preset micro|tiny|base|small] --random OUT
+//   make-test-model [--preset micro|tiny|base|small] --script "TEXT" OUT
+//   make-test-model [--preset micro|tiny|base|small] --silence OUT
+//   make-test-model [--preset micro|tiny|base|small] --script-file FILE OUT
 // --script-file reads the UTF-8 text from a file (Windows command lines are
-// not UTF-8).
+// not UTF-8). --type f16|q8_0|q5_0 (f16 unless given) quantizes the weights
+// with the whisper library's own quantizer.
 
 #include <cstdio>
 #include <fstream>
@@ -16,7 +17,8 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: make-test-model [--preset micro|tiny|base] (--random | --script TEXT | --script-file FILE | --silence) OUT\n",
+    std::fputs("usage: make-test-model [--preset micro|tiny|base|small] [--type f16|q8_0|q5_0] "
+               "(--random | --script TEXT | --script-file FILE | --silence) OUT\n",
                stderr);
     return 2;
 }
@@ -25,10 +27,16 @@ int usage() {
 
 int main(int argc, char** argv) {
     std::string preset = "micro", mode, script, out;
+    WeightType type = WeightType::F16;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--preset" && i + 1 < argc) {
             preset = argv[++i];
+        } else if (arg == "--type" && i + 1 < argc) {
+            if (!parseWeightType(argv[++i], type)) {
+                std::fprintf(stderr, "unknown type: %s\n", argv[i]);
+                return 2;
+            }
         } else if (arg == "--random" || arg == "--silence") {
             mode = arg;
         } else if (arg == "--script" && i + 1 < argc) {
@@ -54,13 +62,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unknown preset: %s\n", preset.c_str());
         return 2;
     }
-    std::string error;
-    if (mode == "--random")
-        error = writeRandomModel(out, header);
-    else if (mode == "--silence")
-        error = writeSilenceModel(out, header);
-    else
-        error = writeScriptedModel(out, header, script);
+    const std::string error = writeModelAs(out, type, [&](const std::string& path) {
+        if (mode == "--random") return writeRandomModel(path, header);
+        if (mode == "--silence") return writeSilenceModel(path, header);
+        return writeScriptedModel(path, header, script);
+    });
     if (!error.empty()) {
         std::fprintf(stderr, "make-test-model: %s\n", error.c_str());
         return 1;

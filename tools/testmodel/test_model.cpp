@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -195,6 +196,10 @@ bool presetHeader(const std::string& preset, ModelHeader& h) {
         h.nAudioState = h.nTextState = 512;
         h.nAudioHead = h.nTextHead = 8;
         h.nAudioLayer = h.nTextLayer = 6;
+    } else if (preset == "small") {
+        h.nAudioState = h.nTextState = 768;
+        h.nAudioHead = h.nTextHead = 12;
+        h.nAudioLayer = h.nTextLayer = 12;
     } else {
         return false;
     }
@@ -277,4 +282,14 @@ std::string writeRandomModel(const std::string& path, const ModelHeader& h, std:
         for (float& x : v) x = next() * scale;
     };
     return writeModel(path, h, texts, fill);
+}
+
+std::string writeModelAs(const std::string& path, WeightType type,
+                         const std::function<std::string(const std::string&)>& writeF16) {
+    if (type == WeightType::F16) return writeF16(path);
+    const std::string f16 = path + ".f16";
+    std::string error = writeF16(f16);
+    if (error.empty()) error = quantizeModelFile(f16, path, type);
+    std::remove(f16.c_str());
+    return error;
 }

@@ -4,12 +4,14 @@
 // walks a fixed chain of tokens, so recognition yields a known text.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/model_layout.h"
+#include "model/quantize.h"
 
-// micro: a few MB, loads in milliseconds; tiny and base: the real dimensions.
+// micro: a few MB, loads in milliseconds; tiny, base and small: the real dimensions.
 bool presetHeader(const std::string& preset, ModelHeader& header);
 
 // The pieces a scripted text is cut into, one token each: a word with the
@@ -24,3 +26,9 @@ std::string writeRandomModel(const std::string& path, const ModelHeader& header,
 std::string writeScriptedModel(const std::string& path, const ModelHeader& header, const std::string& utf8);
 // Recognition succeeds with no segment at all, whatever the audio.
 std::string writeSilenceModel(const std::string& path, const ModelHeader& header);
+
+// Writes a model with `writeF16` (one of the writers above) and, for a
+// quantized type, turns it into that type with the library's quantizer,
+// through an F16 file beside `path` that is removed afterwards.
+std::string writeModelAs(const std::string& path, WeightType type,
+                         const std::function<std::string(const std::string&)>& writeF16);
