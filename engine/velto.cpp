@@ -112,6 +112,7 @@ extern "C" char* velto_transcribe(const float* samples, int count, int threads) 
         return nullptr;
     }
     const whisper_full_params params = veltoRecognitionParams(threads);
+    whisper_reset_timings(context);  // the library's timings then tell of this recognition alone
     if (whisper_full(context, params, samples, count) != 0) {
         setLastError("whisper_full failed");
         return nullptr;
@@ -144,6 +145,8 @@ extern "C" char* velto_transcribe(const float* samples, int count, int threads) 
 }
 
 extern "C" void velto_free_text(char* text) { std::free(text); }
+
+whisper_context* veltoContext() { return context; }
 
 extern "C" void velto_unload(void) {
     if (context != nullptr) {

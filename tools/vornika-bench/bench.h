@@ -12,6 +12,13 @@ inline void figure(const std::string& name, double value, const char* unit) {
 
 double median(std::vector<double> values);
 
+// 25 tokens, a realistic sentence length for a 5 s dictation.
+inline constexpr const char* kBenchScript =
+    "Bugun ertalab biz doʻstlarimiz bilan shahar markazidagi katta bogʻda uchrashdik va kelgusi hafta "
+    "boʻladigan yigʻilish rejasini batafsil muhokama qildik, hammasi yaxshi";
+// A take of this length: a tone whose loudness rises and falls like speech.
+std::vector<float> benchTake(double seconds);
+
 void benchConversion(double secondsPerCase);
 
 struct EngineBenchOptions {
@@ -30,6 +37,14 @@ void benchEngine(const EngineBenchOptions& options);
 int engineChild(const std::string& mode, const std::string& model, int runs);
 // threads 0: the program's own count (recognitionThreads).
 int serviceChild(const std::string& model, int runs, const std::vector<float>& samples, int threads);
+
+// Recognition through the program's own path on scripted models at real
+// dimensions: take lengths, weight types, thread counts, flash attention.
+void benchRecognition(const EngineBenchOptions& options);
+// Its measuring children; each returns the process's exit code.
+int recognitionChild(const std::string& model, int threads, int runs, const std::vector<int>& takeSeconds);
+int flashChild(const std::string& model, bool flash, int threads, int runs, int takeSeconds);
+int writeModelChild(const std::string& preset, const std::string& type, const std::string& path);
 
 // Start-to-first-sample delays, CPU while recording and the memory of a
 // take of the given length (Windows build; needs a microphone).

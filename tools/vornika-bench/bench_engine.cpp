@@ -17,18 +17,7 @@
 
 namespace {
 
-// 25 tokens, a realistic sentence length for a 5 s dictation.
-constexpr const char* kScript =
-    "Bugun ertalab biz doʻstlarimiz bilan shahar markazidagi katta bogʻda uchrashdik va kelgusi hafta "
-    "boʻladigan yigʻilish rejasini batafsil muhokama qildik, hammasi yaxshi";
 constexpr int kBenchThreads = 2;
-
-std::vector<float> fiveSeconds() {
-    std::vector<float> samples(16000 * 5);
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = 0.3f * std::sin(static_cast<float>(i) * 0.05f) * std::sin(static_cast<float>(i) * 0.0007f);
-    return samples;
-}
 
 double msSince(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
@@ -100,6 +89,13 @@ void reportService(const std::string& p, const std::vector<ChildFigures>& childr
 
 }  // namespace
 
+std::vector<float> benchTake(double seconds) {
+    std::vector<float> samples(static_cast<std::size_t>(16000 * seconds));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = 0.3f * std::sin(static_cast<float>(i) * 0.05f) * std::sin(static_cast<float>(i) * 0.0007f);
+    return samples;
+}
+
 double median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -108,7 +104,7 @@ double median(std::vector<double> v) {
 }
 
 int engineChild(const std::string& mode, const std::string& model, int runs) {
-    const std::vector<float> samples = fiveSeconds();
+    const std::vector<float> samples = benchTake(5);
     if (mode == "service") return serviceChild(model, runs, samples, kBenchThreads);
     if (mode == "service-program") return serviceChild(model, runs, samples, 0);
     std::vector<double> times;
@@ -163,7 +159,7 @@ void benchEngine(const EngineBenchOptions& o) {
         if (!presetHeader(preset, header)) continue;
         const std::string model = (std::filesystem::path(o.modelDir) / ("scripted-" + preset + ".bin")).string();
         if (!std::filesystem::exists(model)) {
-            const std::string error = writeScriptedModel(model, header, kScript);
+            const std::string error = writeScriptedModel(model, header, kBenchScript);
             if (!error.empty()) {
                 std::fprintf(stderr, "vornika-bench: %s\n", error.c_str());
                 continue;

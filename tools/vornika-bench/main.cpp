@@ -1,5 +1,8 @@
-// vornika-bench: conversion speed and engine overhead against the library.
-//   vornika-bench [--quick] [--only conversion|engine|capture|program] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]
+// vornika-bench: conversion speed, engine overhead against the library,
+// recognition speed through the program's path, capture and the whole program.
+//   vornika-bench [--quick] [--only conversion|engine|recognition|capture|program] [--models DIR]
+//                 [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -16,10 +19,22 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--child" && i + 3 < argc) return engineChild(argv[i + 1], argv[i + 2], std::atoi(argv[i + 3]));
+        if (arg == "--child-recognition" && i + 4 < argc) {
+            std::vector<int> takes;
+            std::stringstream list(argv[i + 4]);
+            for (std::string t; std::getline(list, t, ',');) takes.push_back(std::atoi(t.c_str()));
+            return recognitionChild(argv[i + 1], std::atoi(argv[i + 2]), std::atoi(argv[i + 3]), takes);
+        }
+        if (arg == "--child-flash" && i + 5 < argc)
+            return flashChild(argv[i + 1], std::atoi(argv[i + 2]) != 0, std::atoi(argv[i + 3]), std::atoi(argv[i + 4]),
+                              std::atoi(argv[i + 5]));
+        if (arg == "--child-write-model" && i + 3 < argc) return writeModelChild(argv[i + 1], argv[i + 2], argv[i + 3]);
         if (arg == "--quick") {
             engine.children = 1;
             engine.runs = 2;
             conversionSeconds = 0.3;
+        } else if (arg == "--runs" && i + 1 < argc) {
+            engine.runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--capture-seconds" && i + 1 < argc) {
             captureSeconds = std::atoi(argv[++i]);
         } else if (arg == "--program-threads") {
@@ -33,13 +48,15 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|capture|program] [--models DIR] [--presets tiny,base] [--program-threads] [--capture-seconds N]\n",
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|capture|program] [--models DIR]\n"
+                       "                     [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]\n",
                        stderr);
             return 2;
         }
     }
     if (only.empty() || only == "conversion") benchConversion(conversionSeconds);
     if (only.empty() || only == "engine") benchEngine(engine);
+    if (only == "recognition") benchRecognition(engine);
     if (only == "capture") benchCapture(captureSeconds > 0 ? captureSeconds : 60);
     if (only == "program") benchProgram(5);
     return 0;
