@@ -86,7 +86,7 @@ void pressKeys(UINT modifiers, UINT key) {
 
 ProgramUnderTest::ProgramUnderTest(InPlace installed) : place(installed.folder), exe(place + L"\\Vornika.exe") {}
 
-ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model)
+ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model, const std::string& preset)
     : stage(std::make_unique<TempFolder>()), place(stage->path()) {
     namespace fs = std::filesystem;
     const fs::path bin = fsPath(exeDirectory());
@@ -100,7 +100,7 @@ ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model)
     fs::create_directories(target / "models");
     const std::string modelPath = toUtf8(place + L"\\models\\ggml-veltostt.bin");
     ModelHeader header;
-    presetHeader("micro", header);
+    presetHeader(preset, header);
     if (model == Model::Silence) {
         writeSilenceModel(modelPath, header);
     } else {

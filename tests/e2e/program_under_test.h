@@ -33,8 +33,11 @@ void pressKeys(UINT modifiers, UINT key);
 class ProgramUnderTest {
 public:
     enum class Model { Scripted, Silence, Missing };
-    // Stages the program; a scripted model says text, whatever it hears.
-    explicit ProgramUnderTest(const std::string& text = "Salom dunyo", Model model = Model::Scripted);
+    // Stages the program; a scripted model says text, whatever it hears. Its
+    // dimensions are a test model preset's ("micro" loads and recognises in
+    // a fraction of a second, "base" takes seconds).
+    explicit ProgramUnderTest(const std::string& text = "Salom dunyo", Model model = Model::Scripted,
+                              const std::string& preset = "micro");
     // A program already in place (installed, or unpacked from the zip).
     struct InPlace {
         std::wstring folder;
