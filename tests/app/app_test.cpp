@@ -27,14 +27,16 @@ struct ShellCall {
 };
 
 // The model for this process's service: the third place it looks. The
-// service keeps what it loaded, so every test here uses the same text.
+// service keeps what it loaded, so every test here uses the same text. Base
+// dimensions: a recognition lasts over a second, so a story can look at the
+// program while it transcribes before the text arrives.
 const std::string kModelText = "Salom";
 class ModelInLocalFolder {
 public:
     explicit ModelInLocalFolder(const std::string& text = kModelText) {
         ensureDirectory(folder);
         ModelHeader header;
-        presetHeader("micro", header);
+        presetHeader("base", header);
         writeScriptedModel(toUtf8(path), header, text);
     }
     ~ModelInLocalFolder() { DeleteFileW(path.c_str()); }
