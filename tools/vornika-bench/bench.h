@@ -19,6 +19,13 @@ inline constexpr const char* kBenchScript =
 // A take of this length: a tone whose loudness rises and falls like speech.
 std::vector<float> benchTake(double seconds);
 
+// The library alone, without the engine: a model on the processor with flash
+// attention on or off (null when it does not load), and the text of the last
+// recognition, its segments joined.
+struct whisper_context;
+whisper_context* loadDirectly(const std::string& model, bool flashAttention);
+std::string segmentsText(whisper_context* context);
+
 void benchConversion(double secondsPerCase);
 
 struct EngineBenchOptions {

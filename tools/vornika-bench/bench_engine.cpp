@@ -96,6 +96,20 @@ std::vector<float> benchTake(double seconds) {
     return samples;
 }
 
+whisper_context* loadDirectly(const std::string& model, bool flashAttention) {
+    ggml_backend_load_all();
+    whisper_context_params params = whisper_context_default_params();
+    params.use_gpu = false;
+    params.flash_attn = flashAttention;
+    return whisper_init_from_file_with_params(model.c_str(), params);
+}
+
+std::string segmentsText(whisper_context* context) {
+    std::string text;
+    for (int i = 0; i < whisper_full_n_segments(context); ++i) text += whisper_full_get_segment_text(context, i);
+    return text;
+}
+
 double median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -128,20 +142,15 @@ int engineChild(const std::string& mode, const std::string& model, int runs) {
         }
     } else {
         whisper_log_set(quietLog, nullptr);
-        ggml_backend_load_all();
-        whisper_context_params cp = whisper_context_default_params();
-        cp.use_gpu = false;
-        cp.flash_attn = true;
         const auto t = std::chrono::steady_clock::now();
-        whisper_context* ctx = whisper_init_from_file_with_params(model.c_str(), cp);
+        whisper_context* ctx = loadDirectly(model, true);
         if (ctx == nullptr) return 3;
         std::printf("load_ms %.3f\n", msSince(t));
         const whisper_full_params params = veltoRecognitionParams(kBenchThreads);
         for (int i = 0; i <= runs; ++i) {
             const auto s = std::chrono::steady_clock::now();
             if (whisper_full(ctx, params, samples.data(), static_cast<int>(samples.size())) != 0) return 3;
-            text.clear();
-            for (int k = 0; k < whisper_full_n_segments(ctx); ++k) text += whisper_full_get_segment_text(ctx, k);
+            text = segmentsText(ctx);
             if (i > 0) times.push_back(msSince(s));
         }
         whisper_free(ctx);

@@ -19,7 +19,6 @@
 #include <mutex>
 #include <sstream>
 
-#include <ggml-backend.h>
 #include <whisper.h>
 
 #include "diag/encoding.h"
@@ -124,7 +123,10 @@ ChildOutput runChild(const EngineBenchOptions& o, const std::string& arguments) 
 
 std::string takeList(const std::vector<int>& takes) {
     std::string list;
-    for (int t : takes) list += (list.empty() ? "" : ",") + std::to_string(t);
+    for (int t : takes) {
+        if (!list.empty()) list += ',';
+        list += std::to_string(t);
+    }
     return list;
 }
 
@@ -236,11 +238,7 @@ int recognitionChild(const std::string& model, int threads, int runs, const std:
 
 int flashChild(const std::string& model, bool flash, int threads, int runs, int takeSeconds) {
     whisper_log_set(captureLibraryLog, nullptr);
-    ggml_backend_load_all();
-    whisper_context_params contextParams = whisper_context_default_params();
-    contextParams.use_gpu = false;
-    contextParams.flash_attn = flash;
-    whisper_context* context = whisper_init_from_file_with_params(model.c_str(), contextParams);
+    whisper_context* context = loadDirectly(model, flash);
     if (context == nullptr) return 3;
     const whisper_full_params params = veltoRecognitionParams(threads);
     const std::vector<float> samples = benchTake(takeSeconds);
@@ -251,8 +249,7 @@ int flashChild(const std::string& model, bool flash, int threads, int runs, int 
         if (whisper_full(context, params, samples.data(), static_cast<int>(samples.size())) != 0) return 3;
         const double wall = std::chrono::duration<double>(Clock::now() - start).count();
         if (run > 0) printTake(takeSeconds, wall, librarySplit(context));
-        text.clear();
-        for (int i = 0; i < whisper_full_n_segments(context); ++i) text += whisper_full_get_segment_text(context, i);
+        text = segmentsText(context);
     }
     whisper_free(context);
     std::printf("threads %d\npeak_rss_mb %.1f\ntext %s\n", threads, peakResidentMegabytes(), text.c_str());
