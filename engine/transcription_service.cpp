@@ -11,7 +11,6 @@
 #include "engine/model_location.h"
 #include "diag/text_trim.h"
 #include "engine/recognition_threads.h"
-#include "engine/velto.h"
 
 namespace {
 
@@ -21,7 +20,21 @@ long long wholeMillisecondsSince(SteadyClock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count();
 }
 
-std::wstring engineError() { return fromUtf8(velto_last_error()); }
+// Stands in for an engine nobody passed: nothing loads.
+class MissingEngine final : public RecognitionEngine {
+public:
+    int load(const std::string&, bool) override { return 1; }
+    std::optional<std::string> transcribe(const float*, int, int) override { return std::nullopt; }
+    void unload() override {}
+    std::string backend() const override { return {}; }
+    std::string lastError() const override { return "no engine"; }
+    void setLogSink(LogSink) override {}
+};
+
+RecognitionEngine& missingEngine() {
+    static MissingEngine engine;
+    return engine;
+}
 
 // One second of low-level noise (within +-0.001), the same on every run.
 std::vector<float> warmUpNoise() {
@@ -35,17 +48,13 @@ std::vector<float> warmUpNoise() {
 
 }  // namespace
 
-TranscriptionService& TranscriptionService::instance() {
-    static TranscriptionService service;
-    return service;
-}
-
 TranscriptionService::TranscriptionService(ServiceSurroundings surroundings)
     : locateModel(surroundings.locateModel ? std::move(surroundings.locateModel) : findModelFile),
+      engine(surroundings.engine != nullptr ? *surroundings.engine : missingEngine()),
       clock(surroundings.clock != nullptr ? *surroundings.clock : steadyServiceClock()),
       fixedThreads(surroundings.threads),
       lastUsed(clock.now()) {
-    velto_set_log_callback(onEngineLog);
+    engine.setLogSink(onEngineLog);
     worker = std::thread(&TranscriptionService::workerLoop, this);
 }
 
@@ -62,6 +71,8 @@ TranscriptionService::~TranscriptionService() {
 }
 
 // Asked afresh for every recognition, warm-up included.
+std::wstring TranscriptionService::engineError() const { return fromUtf8(engine.lastError()); }
+
 int TranscriptionService::threadsPerRecognition() const {
     return fixedThreads > 0 ? fixedThreads : recognitionThreads();
 }
@@ -166,11 +177,11 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
     const bool gpu = useGpu;
     logLine(L"model yuklanmoqda: " + model.path + (gpu ? L" (GPU)" : L" (CPU)"));
     const auto start = SteadyClock::now();
-    int rc = velto_load(model.asciiPath.c_str(), gpu ? 1 : 0);
+    int rc = engine.load(model.asciiPath, gpu);
     if (rc != 0 && gpu) {
         // The preference stays: after the next unload the graphics card is tried again.
         logLine(L"GPU'da yuklanmadi (" + engineError() + L") \u2014 CPU'ga o'tilmoqda");
-        rc = velto_load(model.asciiPath.c_str(), 0);
+        rc = engine.load(model.asciiPath, false);
     }
     if (rc != 0) {
         error = kModelLoadFailedText;
@@ -179,7 +190,7 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
     }
     const long long elapsed = wholeMillisecondsSince(start);
     modelLoaded = true;
-    logLine(L"model yuklandi: " + fromUtf8(velto_backend()) + L", " + std::to_wstring(elapsed) + L" ms, " +
+    logLine(L"model yuklandi: " + fromUtf8(engine.backend()) + L", " + std::to_wstring(elapsed) + L" ms, " +
             std::to_wstring(threadsPerRecognition()) + L" oqim");
     warmUp();
     return true;
@@ -190,8 +201,7 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
 void TranscriptionService::warmUp() {
     const auto start = SteadyClock::now();
     const std::vector<float> noise = warmUpNoise();
-    if (char* text = velto_transcribe(noise.data(), static_cast<int>(noise.size()), threadsPerRecognition()))
-        velto_free_text(text);
+    engine.transcribe(noise.data(), static_cast<int>(noise.size()), threadsPerRecognition());
     logLine(L"isitish tugadi: " + std::to_wstring(wholeMillisecondsSince(start)) + L" ms");
 }
 
@@ -210,21 +220,21 @@ TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples)
         return result;
     }
     const auto start = SteadyClock::now();
-    char* text8 = velto_transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition());
+    const std::optional<std::string> text8 =
+        engine.transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition());
     result.seconds = std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now() - start).count() / 1e9;
-    if (text8 == nullptr) {
+    if (!text8) {
         result.error = kRecognitionFailedText;
         logLine(L"XATO: velto_transcribe = NULL (" + engineError() + L")");
         return result;
     }
-    result.text = trimBlanks(fromUtf8(text8));
-    velto_free_text(text8);
+    result.text = trimBlanks(fromUtf8(*text8));
     return result;
 }
 
 void TranscriptionService::unloadModel() {
     if (!modelLoaded) return;
-    velto_unload();
+    engine.unload();
     modelLoaded = false;
 }
 

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/recognition_engine.h"
 #include "engine/service_clock.h"
 
 struct TranscribeResult {
@@ -39,11 +40,15 @@ struct ServiceSurroundings {
     std::function<std::wstring()> locateModel;  // the model file's full path or ""; findModelFile when empty
     ServiceClock* clock = nullptr;              // the steady clock when null
     int threads = 0;                            // threads per recognition; 0: recognitionThreads()
+    // The engine the worker drives (veltoEngine() in the program); it must
+    // outlive the service, and no other service may drive it meanwhile. When
+    // null every load fails.
+    RecognitionEngine* engine = nullptr;
 };
 
 class TranscriptionService {
 public:
-    // The process-wide service, created by the first call.
+    // The process-wide service on the whisper engine, created by the first call.
     static TranscriptionService& instance();
 
     explicit TranscriptionService(ServiceSurroundings surroundings = {});
@@ -82,8 +87,10 @@ private:
     void unloadModel();
     bool beginStopping();
     int threadsPerRecognition() const;
+    std::wstring engineError() const;
 
     std::function<std::wstring()> locateModel;
+    RecognitionEngine& engine;
     ServiceClock& clock;
     const int fixedThreads;
 

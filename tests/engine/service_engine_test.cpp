@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <future>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +31,7 @@ protected:
 
     TranscribeResult transcribe(const std::wstring& model) {
         // Two threads: the text does not depend on the count, the test's time does.
-        TranscriptionService service({[model] { return fileExists(model) ? model : std::wstring(); }, nullptr, 2});
+        TranscriptionService service({[model] { return fileExists(model) ? model : std::wstring(); }, nullptr, 2, &veltoEngine()});
         std::promise<TranscribeResult> delivered;
         service.submit(speechLikeTake(), [&](TranscribeResult result) { delivered.set_value(std::move(result)); });
         return delivered.get_future().get();
@@ -82,4 +84,18 @@ TEST_F(EngineService, MissingAndCorruptModels) {
               std::string::npos)
         << lines;
     EXPECT_NE(lines.find(" XATO: velto_load = 1 (invalid model file: header truncated)\r\n"), std::string::npos);
+}
+
+TEST(ServiceInstance, OnePerProcessCreatedOnce) {
+    std::vector<TranscriptionService*> seen(4, nullptr);
+    std::vector<std::thread> callers;
+    for (auto& slot : seen) callers.emplace_back([&slot] { slot = &TranscriptionService::instance(); });
+    for (std::thread& caller : callers) caller.join();
+    for (TranscriptionService* service : seen) EXPECT_EQ(service, seen[0]);
+    // Works like any other; destroyed (stopped and joined) when the process ends.
+    std::promise<TranscribeResult> delivered;
+    TranscriptionService::instance().submit({}, [&](TranscribeResult result) { delivered.set_value(std::move(result)); });
+    std::future<TranscribeResult> got = delivered.get_future();
+    ASSERT_EQ(got.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(got.get().error, L"Ovoz yozilmadi");
 }

@@ -1,26 +1,31 @@
 #pragma once
-// A stand-in for the engine's velto_* functions, linked into the service
-// tests in place of the real engine: scripted outcomes, recorded calls, and a
-// gate that holds recognitions so tests can line jobs up behind one another.
+// A stand-in for the speech engine, passed to services under test in place of
+// the whisper engine: scripted outcomes, recorded calls, and a gate that
+// holds recognitions so tests can line jobs up behind one another.
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/recognition_engine.h"
+
 namespace fakevelto {
 
 struct Script {
-    int gpuLoadResult = 0;  // what velto_load returns for useGpu 1 and 0
+    int gpuLoadResult = 0;  // what load returns with and without the graphics card
     int cpuLoadResult = 0;
     std::string gpuLoadError = "no GPU device";
     std::string cpuLoadError = "invalid model file: header truncated";
     std::string gpuBackend = "Vulkan";
-    // The recognised text; nullopt makes velto_transcribe fail. "{count}" is
+    // The recognised text; nullopt makes transcribe fail. "{count}" is
     // replaced by the number of samples, so jobs can be told apart.
     std::optional<std::string> text = " Salom dunyo\r\n";
     std::string transcribeError = "whisper_full failed";
+    // How long each recognition takes, as a real model's would.
+    std::chrono::milliseconds duration{0};
 };
 
 struct Calls {
@@ -29,16 +34,18 @@ struct Calls {
     std::vector<std::size_t> transcribeCounts;
     std::vector<int> transcribeThreads;
     std::vector<float> firstSamples;  // the samples of the first recognition
-    int unloads = 0;                  // velto_unload calls that found a model
+    int unloads = 0;                  // unload calls that found a model
     int texts = 0, freed = 0;         // texts handed out and given back
     std::vector<std::thread::id> threads;  // every engine call's thread
 };
 
+// The one fake engine; reset before each use.
+RecognitionEngine& engine();
 void reset(const Script& script = {});
 Calls calls();
 bool loaded();
 
-// While held, velto_transcribe waits (recognitions of holdCount samples only,
+// While held, transcribe waits (recognitions of holdCount samples only,
 // or all when holdCount is 0) until released.
 void hold(std::size_t holdCount = 0);
 void release();

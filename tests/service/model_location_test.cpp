@@ -55,7 +55,7 @@ TEST(ModelLocation, AFolderNamedLikeTheModelDoesNotCount) {
 TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
     const std::wstring install = folder / L"empty-install";
     Collected got;
-    TranscriptionService service({[install] { return findModelFileIn(install, L""); }, &clock});
+    TranscriptionService service({[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakevelto::engine()});
     service.submit(std::vector<float>(16000, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     EXPECT_EQ(got.results[0].error, L"Model fayli topilmadi. Ilovani qayta o'rnating.");
@@ -75,7 +75,7 @@ TEST_F(ServiceTest, CyrillicInstallFolder) {
     const std::wstring install = folder / L"\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B Vornika";
     ASSERT_TRUE(writeFile(inModels(install), "m"));
     const TranscribeResult result =
-        transcribeOnce(std::vector<float>(16000, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock});
+        transcribeOnce(std::vector<float>(16000, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakevelto::engine()});
 #ifdef _WIN32
     // The engine gets the short ASCII form; the log shows the full path.
     ASSERT_EQ(result.error, L"");

@@ -47,7 +47,7 @@ void ServiceTest::SetUp() {
 }
 
 ServiceSurroundings ServiceTest::surroundings() {
-    return {[this] { return findModelFileIn(installFolder, L""); }, &clock};
+    return {[this] { return findModelFileIn(installFolder, L""); }, &clock, 0, &fakevelto::engine()};
 }
 
 std::wstring ServiceTest::modelPath() const {

@@ -337,15 +337,11 @@ TEST_F(ServiceTest, AJobWithoutCallbackStillRuns) {
     EXPECT_EQ(fakevelto::calls().transcribeCounts.size(), 3u);
 }
 
-TEST(ServiceInstance, OnePerProcessCreatedOnce) {
-    std::vector<TranscriptionService*> seen(4, nullptr);
-    std::vector<std::thread> callers;
-    for (auto& slot : seen) callers.emplace_back([&slot] { slot = &TranscriptionService::instance(); });
-    for (std::thread& caller : callers) caller.join();
-    for (TranscriptionService* service : seen) EXPECT_EQ(service, seen[0]);
-    // Works like any other; destroyed (stopped and joined) when the process ends.
-    Collected got;
-    TranscriptionService::instance().submit({}, got.callback());
-    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    EXPECT_EQ(got.results[0].error, L"Ovoz yozilmadi");
+TEST_F(ServiceTest, WithoutAnEngineEveryLoadFails) {
+    ServiceSurroundings noEngine = surroundings();
+    noEngine.engine = nullptr;
+    const TranscribeResult result = transcribeOnce(kSecond, noEngine);
+    EXPECT_EQ(result.error, L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.");
+    EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
+    EXPECT_EQ(logCount(L"XATO: velto_load = 1 (no engine)"), 1u);
 }

@@ -209,7 +209,7 @@ int writeModelChild(const std::string& preset, const std::string& typeName, cons
 
 int recognitionChild(const std::string& model, int threads, int runs, const std::vector<int>& takeSeconds) {
     const std::wstring path = fromUtf8(model);
-    TranscriptionService service({[path] { return fileExists(path) ? path : std::wstring(); }, nullptr, threads});
+    TranscriptionService service({[path] { return fileExists(path) ? path : std::wstring(); }, nullptr, threads, &veltoEngine()});
     velto_set_log_callback(captureText);  // after the service's own: the library's timings come here
     service.requestPreload();
     std::wstring text;

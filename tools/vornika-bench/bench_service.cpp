@@ -38,7 +38,7 @@ void printList(const char* key, const std::vector<double>& values) {
 
 int serviceChild(const std::string& model, int runs, const std::vector<float>& samples, int threads) {
     const std::wstring path = fromUtf8(model);
-    TranscriptionService service({[path] { return fileExists(path) ? path : std::wstring(); }, nullptr, threads});
+    TranscriptionService service({[path] { return fileExists(path) ? path : std::wstring(); }, nullptr, threads, &veltoEngine()});
     velto_set_log_callback(nullptr);
 
     // The App's start: preload, then the first dictation arrives while (or

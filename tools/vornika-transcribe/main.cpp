@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     // The model named on the command line stands in for the program's search.
     const std::wstring modelPath = fromUtf8(model);
     TranscriptionService service(
-        {[modelPath] { return fileExists(modelPath) ? modelPath : std::wstring(); }, nullptr, threads});
+        {[modelPath] { return fileExists(modelPath) ? modelPath : std::wstring(); }, nullptr, threads, &veltoEngine()});
     // The library's messages would otherwise reach the log's debug output.
     velto_set_log_callback(verbose ? engineLog : nullptr);
 

@@ -1,0 +1,31 @@
+#pragma once
+// What the transcription service needs from a speech engine: one model at a
+// time, loaded, used and unloaded. The program's engine is the whisper
+// library behind the velto_* functions (veltoEngine()); tests pass their own.
+// Not thread-safe: the service makes every call but setLogSink from its
+// worker thread. Failures are return values with a reason in lastError.
+
+#include <optional>
+#include <string>
+
+class RecognitionEngine {
+public:
+    using LogSink = void (*)(const char* text);
+
+    virtual ~RecognitionEngine() = default;
+
+    // 0: a model is loaded (also when one already was); anything else is the
+    // engine's failure code.
+    virtual int load(const std::string& asciiPath, bool useGpu) = 0;
+    // The UTF-8 text of all segments (may be empty), or nullopt on failure.
+    virtual std::optional<std::string> transcribe(const float* samples, int count, int threads) = 0;
+    virtual void unload() = 0;
+    // The device the loaded model runs on ("CPU", "Vulkan", ...).
+    virtual std::string backend() const = 0;
+    virtual std::string lastError() const = 0;
+    // Where the engine's own messages go, from any thread; null for nowhere.
+    virtual void setLogSink(LogSink sink) = 0;
+};
+
+// The whisper library's engine, one per process.
+RecognitionEngine& veltoEngine();
