@@ -1,20 +1,14 @@
 #include "app/autostart.h"
 
 #include <cwchar>
-#include <memory>
-#include <type_traits>
 
 #include <windows.h>
 
 #include "diag/folders.h"
 #include "diag/log.h"
+#include "diag/scoped_win.h"
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 constexpr DWORD kValueBufferBytes = 2048;
 
@@ -28,7 +22,7 @@ std::wstring autostartCommand() {
 bool isAutostartEnabled() {
     HKEY raw = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return false;
-    const UniqueKey key(raw);
+    const UniqueRegistryKey key(raw);
     // Zeroed and one character short of full, so the data always ends in a zero.
     wchar_t data[kValueBufferBytes / sizeof(wchar_t) + 1] = {};
     DWORD type = 0, size = kValueBufferBytes;
@@ -49,7 +43,7 @@ bool setAutostart(bool enable) {
     }
     LSTATUS status;
     {
-        const UniqueKey key(raw);
+        const UniqueRegistryKey key(raw);
         if (enable) {
             const std::wstring command = autostartCommand();
             const auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));

@@ -16,7 +16,7 @@ void App::deliverResult(const TranscribeResult& result) {
         return;
     }
     logLine(notices.logLine);
-    const InsertOutcome outcome = insertText(result, settings.insertMode);
+    const InsertOutcome outcome = insertText(result, settings.insertMode, hwnd);
     if (outcome.inserted) {
         overlay.hide();
         return;

@@ -6,7 +6,7 @@
 #include "app/app.h"
 #include "app/cycle_texts.h"
 #include "diag/log.h"
-#include "diag/unique_handle_win.h"
+#include "diag/scoped_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     registerAppMessages();

@@ -6,7 +6,7 @@
 #include <mmdeviceapi.h>
 #include <functiondiscoverykeys_devpkey.h>
 
-#include "audio/com_ptr_win.h"
+#include "diag/scoped_win.h"
 #include "diag/log.h"
 
 namespace {
@@ -65,9 +65,8 @@ std::vector<MicDevice> enumerate() {
 }  // namespace
 
 std::vector<MicDevice> listMicrophones() {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const ComInitialization com;
     std::vector<MicDevice> devices = enumerate();
     sortMicrophones(devices);
-    if (SUCCEEDED(com)) CoUninitialize();
     return devices;
 }

@@ -37,7 +37,9 @@ public:
     double lastCaptureCpuSeconds() const { return captureCpuSeconds; }
 
 private:
+    struct CaptureStream;
     void captureLoop(std::wstring deviceId);
+    void pumpPackets(CaptureStream& stream);
 
     std::thread captureThread;
     std::atomic<bool> running{false};
@@ -45,6 +47,5 @@ private:
     std::mutex samplesMutex;
     std::vector<float> samples;
     std::atomic<std::uint32_t> deviceSampleRate{0};
-    std::uint16_t deviceChannels = 0;
     std::atomic<double> captureCpuSeconds{0};
 };

@@ -10,11 +10,10 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
-#include "audio/com_ptr_win.h"
 #include "audio/sample_convert.h"
 #include "audio/wave_format.h"
 #include "diag/log.h"
-#include "diag/unique_handle_win.h"
+#include "diag/scoped_win.h"
 
 namespace {
 
@@ -92,28 +91,33 @@ std::size_t AudioRecorder::capturedSampleCount() {
     return samples.size();
 }
 
-void AudioRecorder::captureLoop(std::wstring deviceId) {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        failed = true;
-        running = false;
-        return;
-    }
-    // The take's resources, released in a fixed order at the end (below).
+// One open capture stream. Members go in a fixed order: the stream stops
+// first, then the event, the mix format, the capture client, the stream
+// client, the endpoint and the enumerator are released (reverse declaration).
+struct AudioRecorder::CaptureStream {
     ComPtr<IMMDeviceEnumerator> enumerator;
     ComPtr<IMMDevice> device;
     ComPtr<IAudioClient> client;
+    ComPtr<IAudioCaptureClient> capture;
     CoTaskMemPtr<WAVEFORMATEX> mix;
     UniqueHandle event;
-    ComPtr<IAudioCaptureClient> capture;
     PacketFormat format;
-    std::vector<float> scratch;
+    bool started = false;
 
-    bool opened = false;
-    [&] {
+    CaptureStream() = default;
+    CaptureStream(const CaptureStream&) = delete;
+    CaptureStream& operator=(const CaptureStream&) = delete;
+    ~CaptureStream() {
+        if (started) client->Stop();
+    }
+
+    // The chosen endpoint (the default communications one when it is missing
+    // or unusable), initialised for shared event-driven capture and started.
+    bool open(const std::wstring& deviceId) {
         if (FAILED(CoCreateInstance(CLSID_MMDeviceEnumerator, nullptr, CLSCTX_ALL, IID_IMMDeviceEnumerator,
                                     enumerator.putVoid()))) {
             logLine(L"XATO: audio enumerator yaratilmadi");
-            return;
+            return false;
         }
         const HRESULT chosen = deviceId.empty()
                                    ? enumerator->GetDefaultAudioEndpoint(eCapture, eCommunications, device.put())
@@ -122,83 +126,93 @@ void AudioRecorder::captureLoop(std::wstring deviceId) {
             logLine(L"qurilma ochilmadi, standart mikrofonga o'tilmoqda");
             device.reset();
             if (FAILED(enumerator->GetDefaultAudioEndpoint(eCapture, eCommunications, device.put())) || !device)
-                return;
+                return false;
         }
         if (FAILED(device->Activate(IID_IAudioClient, CLSCTX_ALL, nullptr, client.putVoid())) ||
             FAILED(client->GetMixFormat(mix.put())) || mix.get() == nullptr) {
             logLine(L"XATO: IAudioClient ochilmadi");
-            return;
+            return false;
         }
-        deviceChannels = mix->nChannels;
         format = packetFormatOfMix(mix.get());
-        deviceSampleRate = mix->nSamplesPerSec;
         event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-        if (!event) return;
+        if (!event) return false;
         const HRESULT initialised = client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_EVENTCALLBACK,
                                                        kBufferDuration, 0, mix.get(), nullptr);
         if (FAILED(initialised)) {
             logLine(L"XATO: IAudioClient::Initialize = 0x" + hex(initialised));
-            return;
+            return false;
         }
-        if (FAILED(client->SetEventHandle(event.get())) || FAILED(client->GetService(IID_IAudioCaptureClient, capture.putVoid())) ||
-            FAILED(client->Start())) {
+        if (FAILED(client->SetEventHandle(event.get())) ||
+            FAILED(client->GetService(IID_IAudioCaptureClient, capture.putVoid())) || FAILED(client->Start())) {
             logLine(L"XATO: audio oqimi boshlanmadi");
-            return;
+            return false;
         }
-        opened = true;
-    }();
+        started = true;
+        return true;
+    }
+};
 
-    if (opened) {
-        logLine(L"yozish boshlandi: " + std::to_wstring(mix->nSamplesPerSec) + L" Hz, " +
-                std::to_wstring(mix->nChannels) + L" kanal, " + std::to_wstring(mix->wBitsPerSample) + L" bit" +
-                (format.isFloat ? L" float" : L" pcm"));
-        const std::uint32_t rate = deviceSampleRate;
-        while (running) {
-            const DWORD woken = WaitForSingleObject(event.get(), kWaitMilliseconds);
-            if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) break;
-            if (woken == WAIT_OBJECT_0) {
-                UINT32 pending = 0;
-                if (FAILED(capture->GetNextPacketSize(&pending))) failed = true;
-                while (!failed && pending != 0) {
-                    BYTE* data = nullptr;
-                    UINT32 frames = 0;
-                    DWORD flags = 0;
-                    const HRESULT got = capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
-                    if (got == AUDCLNT_S_BUFFER_EMPTY) break;
-                    if (FAILED(got)) {
-                        failed = true;
-                        break;
-                    }
-                    scratch.clear();
-                    if (scratch.capacity() < frames) scratch.reserve(frames);
-                    if (flags & AUDCLNT_BUFFERFLAGS_SILENT)
-                        scratch.assign(frames, 0.0f);
-                    else if (data != nullptr)
-                        downmixPacket(data, frames, format, scratch);
-                    capture->ReleaseBuffer(frames);
-                    if (!scratch.empty()) {
-                        const std::vector<float> converted = toEngineRate(scratch, rate);
-                        const std::lock_guard lock(samplesMutex);
-                        samples.insert(samples.end(), converted.begin(), converted.end());
-                    }
-                    if (FAILED(capture->GetNextPacketSize(&pending))) failed = true;
-                }
-            }
-            if (failed) break;
+void AudioRecorder::captureLoop(std::wstring deviceId) {
+    const ComInitialization com;
+    if (!com.succeeded()) {
+        failed = true;
+        running = false;
+        return;
+    }
+    {
+        CaptureStream stream;
+        const bool opened = stream.open(deviceId);
+        if (!opened) failed = true;
+        // Read by start() as the sign that opening has ended; failed is set first.
+        if (stream.mix.get() != nullptr) deviceSampleRate = stream.mix->nSamplesPerSec;
+        if (opened) {
+            const WAVEFORMATEX& mix = *stream.mix.get();
+            logLine(L"yozish boshlandi: " + std::to_wstring(mix.nSamplesPerSec) + L" Hz, " +
+                    std::to_wstring(mix.nChannels) + L" kanal, " + std::to_wstring(mix.wBitsPerSample) + L" bit" +
+                    (stream.format.isFloat ? L" float" : L" pcm"));
+            pumpPackets(stream);
         }
     }
-
-    // Release order: stop the stream, the event, the mix format, then the
-    // capture client, the stream client, the endpoint and the enumerator.
-    if (client) client->Stop();
-    event.reset();
-    mix.reset();
-    capture.reset();
-    client.reset();
-    device.reset();
-    enumerator.reset();
-    if (!opened) failed = true;
     captureCpuSeconds = threadCpuSeconds();
     running = false;
-    CoUninitialize();
+}
+
+// Until the flag is cleared or the stream fails: each packet downmixed,
+// brought to the engine's rate and added to the take.
+void AudioRecorder::pumpPackets(CaptureStream& stream) {
+    const std::uint32_t rate = deviceSampleRate;
+    std::vector<float> scratch;
+    while (running) {
+        const DWORD woken = WaitForSingleObject(stream.event.get(), kWaitMilliseconds);
+        if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) break;
+        if (woken == WAIT_OBJECT_0) {
+            UINT32 pending = 0;
+            if (FAILED(stream.capture->GetNextPacketSize(&pending))) failed = true;
+            while (!failed && pending != 0) {
+                BYTE* data = nullptr;
+                UINT32 frames = 0;
+                DWORD flags = 0;
+                const HRESULT got = stream.capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
+                if (got == AUDCLNT_S_BUFFER_EMPTY) break;
+                if (FAILED(got)) {
+                    failed = true;
+                    break;
+                }
+                scratch.clear();
+                if (scratch.capacity() < frames) scratch.reserve(frames);
+                if (flags & AUDCLNT_BUFFERFLAGS_SILENT)
+                    scratch.assign(frames, 0.0f);
+                else if (data != nullptr)
+                    downmixPacket(data, frames, stream.format, scratch);
+                stream.capture->ReleaseBuffer(frames);
+                if (!scratch.empty()) {
+                    const std::vector<float> converted = toEngineRate(scratch, rate);
+                    const std::lock_guard lock(samplesMutex);
+                    samples.insert(samples.end(), converted.begin(), converted.end());
+                }
+                if (FAILED(stream.capture->GetNextPacketSize(&pending))) failed = true;
+            }
+        }
+        if (failed) break;
+    }
 }

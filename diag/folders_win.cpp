@@ -1,13 +1,10 @@
 #include "diag/app_folder_win.h"
 #include "diag/folders.h"
+#include "diag/scoped_win.h"
 
 #include <memory>
 
 namespace {
-
-struct CoTaskMemFreer {
-    void operator()(wchar_t* p) const { CoTaskMemFree(p); }
-};
 
 // Paths longer than this exist (\\?\ and long-path aware systems); the
 // doubling stops well past the 32767-character limit of Windows paths.
@@ -16,12 +13,11 @@ constexpr std::size_t kLongestModulePath = 1 << 16;
 }  // namespace
 
 std::wstring appFolder(const KNOWNFOLDERID& folder) {
-    wchar_t* raw = nullptr;
-    const HRESULT result = SHGetKnownFolderPath(folder, 0, nullptr, &raw);
+    CoTaskMemPtr<wchar_t> owned;
     // Released in every case: the call may hand back memory even when it fails.
-    const std::unique_ptr<wchar_t, CoTaskMemFreer> owned(raw);
+    const HRESULT result = SHGetKnownFolderPath(folder, 0, nullptr, owned.put());
     if (FAILED(result)) return {};
-    std::wstring path = owned ? owned.get() : L"";
+    std::wstring path = owned.get() != nullptr ? owned.get() : L"";
     if (path.empty()) return {};
     path += L'\\';
     path += kAppFolderName;

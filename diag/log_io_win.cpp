@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "diag/unique_handle_win.h"
+#include "diag/scoped_win.h"
 
 LocalTime localTimeNow() {
     SYSTEMTIME now;

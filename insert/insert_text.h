@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include <windows.h>
+
 #include "engine/transcription_service.h"
 #include "settings/settings.h"
 
@@ -20,8 +22,10 @@ inline constexpr wchar_t kClipboardBusyMessage[] =
     L"Clipboard band \u2014 matn qo'yilmadi.\nBir oz kutib qayta urinib ko'ring.";
 inline constexpr wchar_t kPasteFailedMessage[] = L"Matn joylanmadi, lekin u clipboard'da \u2014 Ctrl+V bosing.";
 
-// Runs on the GUI thread. Any mode other than Type pastes.
-InsertOutcome insertText(const TranscribeResult& result, InsertMode mode);
+// Runs on the GUI thread. Any mode other than Type pastes; the clipboard is
+// opened as clipboardOwner's (a window of this process that outlives the
+// restore, which follows within a second).
+InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND clipboardOwner);
 
 // Whether the foreground window's process refuses a limited-query open (as
 // one running with administrator rights does); false without a foreground window.

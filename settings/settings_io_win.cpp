@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "diag/unique_handle_win.h"
+#include "diag/scoped_win.h"
 
 namespace {
 

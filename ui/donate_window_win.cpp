@@ -1,18 +1,12 @@
 #include "ui/donate_window.h"
 
-#include <cstring>
-
 #include "diag/log.h"
+#include "insert/clipboard_win.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VornikaDonate";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
-
-struct GlobalFreer {
-    void operator()(void* block) const { GlobalFree(block); }
-};
-using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
 
 // Kept for the life of the process: the controls keep drawing with it.
 HBRUSH backgroundBrush() {
@@ -135,21 +129,7 @@ void DonateWindow::paint(HDC dc) const {
 
 void DonateWindow::copyNumber(int row) {
     const std::wstring& digits = details.cards[row].digits;
-    if (!isRealCardNumber(digits)) return;
-    const std::size_t bytes = (digits.size() + 1) * sizeof(wchar_t);
-    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!block) return;
-    void* memory = GlobalLock(block.get());
-    if (memory == nullptr) return;
-    std::memcpy(memory, digits.c_str(), bytes);
-    GlobalUnlock(block.get());
-
-    if (!OpenClipboard(window.get())) return;
-    EmptyClipboard();
-    const bool accepted = SetClipboardData(CF_UNICODETEXT, block.get()) != nullptr;
-    CloseClipboard();
-    if (!accepted) return;
-    block.release();  // the system's now
+    if (!isRealCardNumber(digits) || !writeClipboardText(window.get(), digits)) return;
 
     if (copiedIndex >= 0 && copiedIndex != row) {
         SetDlgItemTextW(window.get(), kFirstCopyButtonId + copiedIndex, kCopyButtonText);

@@ -1,25 +1,11 @@
 #pragma once
-// What the program's windows share: owners for windows, fonts, brushes and
-// pens, the font recipe, and the way a window finds its object again.
-
-#include <memory>
-#include <type_traits>
+// What the program's windows share: the font recipe, colours and
+// rectangles in Win32 form, and the monitor under the cursor.
 
 #include <windows.h>
 
+#include "diag/scoped_win.h"
 #include "ui/geometry.h"
-
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
-
-struct GdiObjectDeleter {
-    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
-using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 
 // Segoe UI (or the given face) at size units of 96 DPI, ClearType.
 UniqueFont createUiFont(int size, int weight, int dpi, const wchar_t* face = L"Segoe UI", bool fixedPitch = false);
@@ -27,34 +13,6 @@ UniqueFont createUiFont(int size, int weight, int dpi, const wchar_t* face = L"S
 inline COLORREF toColorRef(Colour colour) { return RGB(colour.red, colour.green, colour.blue); }
 inline RECT toRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 inline Rect fromRECT(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-// Selects an object into a device context and puts the previous one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
-    ~SelectedObject() { SelectObject(dc, previous); }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc;
-    HGDIOBJ previous;
-};
-
-// BeginPaint and EndPaint.
-class PaintScope {
-public:
-    explicit PaintScope(HWND window) : window(window), dc(BeginPaint(window, &paint)) {}
-    ~PaintScope() { EndPaint(window, &paint); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-    HDC context() const { return dc; }
-
-private:
-    HWND window;
-    PAINTSTRUCT paint{};
-    HDC dc;
-};
 
 void fillRect(HDC dc, const Rect& rect, Colour colour);
 

@@ -11,6 +11,7 @@
 #include "diag/encoding.h"
 #include "insert/insert_text.h"
 #include "tests/insert/target_window.h"
+#include "tests/ui/window_driving.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int main() {
                 expected += text;
                 clearClipboard();  // nothing to restore: runs do not overlap
                 const auto start = Clock::now();
-                const InsertOutcome outcome = insertText({text, L"", 1.0}, mode);
+                const InsertOutcome outcome = insertText({text, L"", 1.0}, mode, testClipboardOwner());
                 returned.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
                 if (!outcome.inserted || target.waitFor(expected, 10000) != expected) {
                     std::fprintf(stderr, "insert-bench: %s of %zu characters did not arrive\n", name, length);

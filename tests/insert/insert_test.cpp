@@ -36,7 +36,7 @@ protected:
 
 TEST_F(Insert, PasteDeliversTheTextAndGivesTheClipboardBack) {
     putOnClipboard(L"eski matn");
-    const InsertOutcome outcome = insertText(result(kDictation), InsertMode::Paste);
+    const InsertOutcome outcome = insertText(result(kDictation), InsertMode::Paste, testClipboardOwner());
     EXPECT_TRUE(outcome.inserted);
     EXPECT_EQ(outcome.message, L"");
     EXPECT_EQ(arrived(kDictation), kDictation);
@@ -47,7 +47,7 @@ TEST_F(Insert, PasteDeliversTheTextAndGivesTheClipboardBack) {
 
 TEST_F(Insert, PasteWithNothingToGiveBackLeavesTheText) {
     putOnClipboard(L"");
-    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste).inserted);
+    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"salom"), L"salom");
     std::this_thread::sleep_for(900ms);
     EXPECT_EQ(clipboardText(), L"salom");
@@ -61,7 +61,7 @@ TEST_F(Insert, PasteWithNothingToGiveBackLeavesTheText) {
     GlobalUnlock(block);
     SetClipboardData(picture, block);
     CloseClipboard();
-    ASSERT_TRUE(insertText(result(L" dunyo"), InsertMode::Paste).inserted);
+    ASSERT_TRUE(insertText(result(L" dunyo"), InsertMode::Paste, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"salom dunyo"), L"salom dunyo");
     std::this_thread::sleep_for(900ms);
     EXPECT_EQ(clipboardText(), L" dunyo");
@@ -69,7 +69,7 @@ TEST_F(Insert, PasteWithNothingToGiveBackLeavesTheText) {
 
 TEST_F(Insert, SomethingCopiedMeanwhileIsNotOverwritten) {
     putOnClipboard(L"eski matn");
-    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste).inserted);
+    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"salom"), L"salom");
     std::this_thread::sleep_for(200ms);
     putOnClipboard(L"foydalanuvchi nusxalagan");
@@ -82,7 +82,7 @@ TEST_F(Insert, BusyClipboardIsReportedAndLeftAlone) {
     // Another program holds the clipboard open for longer than the retries last.
     PROCESS_INFORMATION holder{};
     ASSERT_TRUE(holdClipboardInAnotherProcess(holder));
-    const InsertOutcome outcome = insertText(result(L"salom"), InsertMode::Paste);
+    const InsertOutcome outcome = insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner());
     WaitForSingleObject(holder.hProcess, 5000);
     CloseHandle(holder.hProcess);
     CloseHandle(holder.hThread);
@@ -94,17 +94,17 @@ TEST_F(Insert, BusyClipboardIsReportedAndLeftAlone) {
 
 TEST_F(Insert, EmptyTextIsNotInserted) {
     for (InsertMode mode : {InsertMode::Paste, InsertMode::Type}) {
-        const InsertOutcome outcome = insertText(result(L""), mode);
+        const InsertOutcome outcome = insertText(result(L""), mode, testClipboardOwner());
         EXPECT_FALSE(outcome.inserted);
         EXPECT_EQ(outcome.message, L"Matn bo'sh");
     }
 }
 
 TEST_F(Insert, TypedTextArrivesCharacterForCharacter) {
-    ASSERT_TRUE(insertText(result(L"a\r\nb"), InsertMode::Type).inserted);
+    ASSERT_TRUE(insertText(result(L"a\r\nb"), InsertMode::Type, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"a\r\nb"), L"a\r\nb") << "CR skipped, LF typed as Enter";
     const std::wstring more = L" " + kDictation + L" " + std::wstring(100, L'x');
-    ASSERT_TRUE(insertText(result(more), InsertMode::Type).inserted);
+    ASSERT_TRUE(insertText(result(more), InsertMode::Type, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"a\r\nb" + more), L"a\r\nb" + more);
 }
 
@@ -132,7 +132,7 @@ TEST_F(Insert, HotkeyModifiersStillHeld) {
     ASSERT_EQ(SendInput(2, press, sizeof(INPUT)), 2u);
     ASSERT_TRUE(keyStateBecomes(VK_CONTROL, true));
     ASSERT_TRUE(keyStateBecomes(VK_LMENU, true));
-    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste).inserted);
+    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"salom"), L"salom") << "the held Ctrl and the sent V paste";
     EXPECT_TRUE(keyStateBecomes(VK_LMENU, false)) << "Alt released";
     std::this_thread::sleep_for(50ms);

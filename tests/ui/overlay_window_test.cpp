@@ -101,7 +101,7 @@ TEST_F(Overlay, NeverTakesTheFocusFromTheWindowBeingDictatedInto) {
     overlay.show(OverlayKind::Warning, L"Ogohlantirish", 2000);
     EXPECT_EQ(GetForegroundWindow(), foreground);
 
-    ASSERT_TRUE(insertText({L"salom dunyo", L"", 1.0}, InsertMode::Type).inserted);
+    ASSERT_TRUE(insertText({L"salom dunyo", L"", 1.0}, InsertMode::Type, testClipboardOwner()).inserted);
     EXPECT_EQ(target.waitFor(L"salom dunyo"), L"salom dunyo");
     EXPECT_TRUE(visible());
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -75,6 +76,24 @@ bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, 
     }
     if (!MoveFileW(written.c_str(), request.c_str())) return false;
     return pumpUntil([&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; }, limit);
+}
+
+// On a thread of its own that keeps answering messages, as the program's GUI
+// thread does: other processes reading the clipboard, and the restore
+// emptying it, wait for its owner's answers (Wine sends them synchronously).
+HWND testClipboardOwner() {
+    static const HWND owner = [] {
+        std::promise<HWND> made;
+        std::future<HWND> window = made.get_future();
+        std::thread([&made] {
+            made.set_value(CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr));
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        }).detach();
+        return window.get();
+    }();
+    return owner;
 }
 
 std::wstring clipboardText() {

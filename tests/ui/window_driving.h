@@ -37,6 +37,10 @@ private:
 bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, const Rect& area,
                           std::chrono::milliseconds limit = std::chrono::seconds(10));
 
+// A hidden window of this process for the program's clipboard calls to be
+// opened as; it lasts as long as the process.
+HWND testClipboardOwner();
+
 std::wstring clipboardText();
 void putOnClipboard(const std::wstring& text);
 std::wstring windowText(HWND window);
