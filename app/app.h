@@ -12,9 +12,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/cycle_texts.h"
 #include "audio/recorder.h"
 #include "engine/transcription_service.h"
 #include "settings/settings.h"
+#include "ui/object_window_win.h"
 #include "ui/settings_window.h"
 #include "ui/status_overlay.h"
 
@@ -33,24 +35,27 @@ extern UINT msgTaskbarCreated;
 extern UINT msgShowSettings;
 void registerAppMessages();
 
-// What the App reaches outside itself. The program uses the shell, message
-// boxes and the settings window's real surroundings; tests watch the calls.
+// What the App reaches outside itself. The program uses the process's
+// transcription service, the shell, message boxes and the settings window's
+// real surroundings; tests pass a service on a fake engine and watch the calls.
 struct AppSurroundings {
+    TranscriptionService* service = nullptr;  // never null; it outlives the App
     std::function<bool(DWORD action, NOTIFYICONDATAW& data)> notifyIcon;
     std::function<void(const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
     SettingsSurroundings settingsWindow;
 };
-AppSurroundings programAppSurroundings();
+AppSurroundings programAppSurroundings(TranscriptionService& service);
 
-class App {
+class App : public ObjectWindow<App> {
 public:
-    explicit App(AppSurroundings surroundings = programAppSurroundings());
+    explicit App(AppSurroundings surroundings);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
     bool init(HINSTANCE instance);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static WindowClassLook windowClassLook();
 
     void toggleDictation();
     void startRecording();
@@ -65,6 +70,8 @@ public:
     void showTrayMenu();
 
     void deliverResult(const TranscribeResult& result);
+    // What the user is told: the log line (when there is one), the strip and the balloon.
+    void tell(const Notices& notices);
 
     // The end of a run, after the message loop: a take still recording is
     // thrown away, the hotkey and the tray icon go.
@@ -83,8 +90,9 @@ private:
     void removeTrayIcon();
 
     AppSurroundings surroundings;
+    TranscriptionService& service;
     HINSTANCE hInstance = nullptr;
-    HWND hwnd = nullptr;
+    HWND hwnd = nullptr;  // the window's handle, read by postResult under pendingMutex
     NOTIFYICONDATAW nid{};
     bool trayAdded = false;
     Settings settings;

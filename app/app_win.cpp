@@ -1,11 +1,9 @@
 #include "app/app.h"
 
 #include "app/autostart.h"
-#include "app/cycle_texts.h"
 #include "audio/sample_convert.h"
 #include "diag/log.h"
 #include "settings/settings_file.h"
-#include "ui/window_support_win.h"
 
 UINT msgTaskbarCreated = 0;
 UINT msgShowSettings = 0;
@@ -15,11 +13,12 @@ void registerAppMessages() {
     msgShowSettings = RegisterWindowMessageW(L"VornikaShowSettings");
 }
 
-App::App(AppSurroundings around) : surroundings(std::move(around)), settingsWindow(surroundings.settingsWindow) {}
+App::App(AppSurroundings around)
+    : surroundings(std::move(around)), service(*surroundings.service), settingsWindow(surroundings.settingsWindow) {}
 
-App::~App() {
-    if (hwnd != nullptr) DestroyWindow(hwnd);
-}
+App::~App() { destroyWindow(); }
+
+WindowClassLook App::windowClassLook() { return {kHiddenWindowClass, L"XATO: oyna yaratilmadi", false}; }
 
 bool App::init(HINSTANCE instance) {
     initLog();
@@ -36,7 +35,6 @@ bool App::init(HINSTANCE instance) {
         if (surroundings.settingsWindow.saveSettings) surroundings.settingsWindow.saveSettings(settings);
         PostMessageW(hwnd, WM_COMMAND, ID_SETTINGS, 0);
     }
-    TranscriptionService& service = TranscriptionService::instance();
     service.setUseGpu(settings.useGpu);
     service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
     service.requestPreload();
@@ -46,24 +44,11 @@ bool App::init(HINSTANCE instance) {
 
 bool App::createHiddenWindow(HINSTANCE instance) {
     hInstance = instance;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = objectWindowProcedure<App>;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kHiddenWindowClass;
-    // A class this module registered before (an earlier App of the same
-    // process) serves as well.
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        logLine(L"XATO: oyna klassi ro'yxatdan o'tmadi");
-        return false;
-    }
     // An ordinary top-level window, never shown: a second instance finds it
     // with FindWindowW, which does not see message-only windows.
-    hwnd = CreateWindowExW(0, kHiddenWindowClass, L"Vornika", 0, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-    if (hwnd == nullptr) {
-        logLine(L"XATO: oyna yaratilmadi");
-        return false;
-    }
+    if (!createObjectWindow(instance, 0, L"Vornika", 0, 0, 0, 0, 0, nullptr)) return false;
+    const std::lock_guard<std::mutex> lock(pendingMutex);
+    hwnd = handle();
     return true;
 }
 
@@ -155,10 +140,7 @@ void App::startRecording() {
         logLine(L"yozish boshlandi");
         return;
     }
-    const Notices notices = startFailureNotices(errorText);
-    logLine(notices.logLine);
-    overlay.show(notices.overlay->kind, notices.overlay->text, notices.overlay->timeoutMilliseconds);
-    showBalloon(notices.balloon->title, notices.balloon->text, static_cast<DWORD>(notices.balloon->icon));
+    tell(startFailureNotices(errorText));
 }
 
 void App::stopAndTranscribe() {
@@ -167,19 +149,14 @@ void App::stopAndTranscribe() {
     const TakeAnalysis take = analyzeTake(samples);
     logLine(takeLogLine(take));
     if (take.verdict != TakeVerdict::Ok) {
-        const Notices notices = takeNotices(take);
         setTrayTip(kIdleTip);
-        overlay.show(notices.overlay->kind, notices.overlay->text, notices.overlay->timeoutMilliseconds);
-        if (notices.balloon) {
-            showBalloon(notices.balloon->title, notices.balloon->text, static_cast<DWORD>(notices.balloon->icon));
-        }
+        tell(takeNotices(take));
         return;
     }
     busy = true;
     setTrayTip(kWorkingText);
     overlay.show(OverlayKind::Working, kWorkingText, 0);
-    TranscriptionService::instance().submit(normalizeLevel(samples),
-                                            [this](TranscribeResult result) { postResult(std::move(result)); });
+    service.submit(normalizeLevel(samples), [this](TranscribeResult result) { postResult(std::move(result)); });
 }
 
 void App::postResult(TranscribeResult result) {
@@ -201,7 +178,6 @@ void App::applySettings(const Settings& saved) {
         UnregisterHotKey(hwnd, HOTKEY_ID);
         registerHotkey();
     }
-    TranscriptionService& service = TranscriptionService::instance();
     service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
     if (gpuChanged) {
         service.setUseGpu(settings.useGpu);

@@ -8,11 +8,7 @@ void App::deliverResult(const TranscribeResult& result) {
     setTrayTip(kIdleTip);
     const Notices notices = resultNotices(result);
     if (resultAction(result) != ResultAction::Insert) {
-        if (!notices.logLine.empty()) logLine(notices.logLine);
-        overlay.show(notices.overlay->kind, notices.overlay->text, notices.overlay->timeoutMilliseconds);
-        if (notices.balloon) {
-            showBalloon(notices.balloon->title, notices.balloon->text, static_cast<DWORD>(notices.balloon->icon));
-        }
+        tell(notices);
         return;
     }
     logLine(notices.logLine);
@@ -21,8 +17,13 @@ void App::deliverResult(const TranscribeResult& result) {
         overlay.hide();
         return;
     }
-    const Notices failure = insertFailureNotices(outcome.message, isForegroundElevated());
-    logLine(failure.logLine);
-    overlay.show(failure.overlay->kind, failure.overlay->text, failure.overlay->timeoutMilliseconds);
-    showBalloon(failure.balloon->title, failure.balloon->text, static_cast<DWORD>(failure.balloon->icon));
+    tell(insertFailureNotices(outcome.message, isForegroundElevated()));
+}
+
+void App::tell(const Notices& notices) {
+    if (!notices.logLine.empty()) logLine(notices.logLine);
+    if (notices.overlay) overlay.show(notices.overlay->kind, notices.overlay->text, notices.overlay->timeoutMilliseconds);
+    if (notices.balloon) {
+        showBalloon(notices.balloon->title, notices.balloon->text, static_cast<DWORD>(notices.balloon->icon));
+    }
 }

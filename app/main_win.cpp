@@ -24,21 +24,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The manifest declares the same; this only matters where it is ignored.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 
-    App app;
+    TranscriptionService& service = TranscriptionService::instance();
+    App app(programAppSurroundings(service));
     if (!app.init(instance)) {
         MessageBoxW(nullptr, kStartFailedText, L"Vornika", MB_ICONERROR);
         return 1;
     }
 
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchThreadMessage(message);
 
     app.endRun();
     // Lets a recognition still running finish; its result is never shown.
-    TranscriptionService::instance().shutdown();
+    service.shutdown();
     logLine(kClosedLogLine);
     singleInstance.reset();
     return 0;

@@ -15,8 +15,9 @@ SettingsSurroundings programSettingsSurroundings() {
     return surroundings;
 }
 
-AppSurroundings programAppSurroundings() {
+AppSurroundings programAppSurroundings(TranscriptionService& service) {
     AppSurroundings surroundings;
+    surroundings.service = &service;
     surroundings.notifyIcon = [](DWORD action, NOTIFYICONDATAW& data) { return Shell_NotifyIconW(action, &data) != FALSE; };
     surroundings.showMessage = [](const std::wstring& text, const std::wstring& caption, UINT icon) {
         MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);

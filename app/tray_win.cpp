@@ -63,7 +63,8 @@ void App::showBalloon(const std::wstring& title, const std::wstring& text, DWORD
 }
 
 void App::showTrayMenu() {
-    const HMENU menu = CreatePopupMenu();
+    const UniqueMenu owned(CreatePopupMenu());
+    const HMENU menu = owned.get();
     if (menu == nullptr) return;
     const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), recording);
     AppendMenuW(menu, MF_STRING | (busy ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
@@ -78,5 +79,4 @@ void App::showTrayMenu() {
     SetForegroundWindow(hwnd);
     TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
     PostMessageW(hwnd, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "diag/idle_unload.h"
 #include "engine/recognition_engine.h"
 #include "engine/service_clock.h"
 
@@ -32,8 +33,6 @@ inline constexpr wchar_t kModelLoadFailedText[] =
     L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.";
 inline constexpr wchar_t kRecognitionFailedText[] = L"Transkripsiya bajarilmadi";
 
-inline constexpr int kInitialIdleUnloadSeconds = 180;
-inline constexpr int kShortestIdleUnloadSeconds = 10;
 
 // What the program takes from its surroundings; tools and tests replace it.
 struct ServiceSurroundings {
@@ -95,7 +94,7 @@ private:
     const int fixedThreads;
 
     std::atomic<bool> useGpu{true};
-    std::atomic<int> idleUnloadSeconds{kInitialIdleUnloadSeconds};
+    std::atomic<int> idleUnloadSeconds{kDefaultIdleUnloadSeconds};
     std::atomic<bool> modelLoaded{false};  // written only by the worker
 
     std::mutex mutex;

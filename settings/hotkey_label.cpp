@@ -3,10 +3,9 @@
 std::wstring hotkeyPrefix(std::uint32_t modifiers) {
     const std::uint32_t m = modifiers == 0 ? kDefaultHotkeyModifiers : modifiers;
     std::wstring prefix;
-    if (m & 2) prefix += L"Ctrl+";
-    if (m & 1) prefix += L"Alt+";
-    if (m & 4) prefix += L"Shift+";
-    if (m & 8) prefix += L"Win+";
+    for (const ModifierName& name : kModifierNames) {
+        if (m & name.bit) prefix += name.prefix;
+    }
     return prefix;
 }
 

@@ -1,20 +1,42 @@
 #pragma once
 // Everything the user can choose, as one plain copyable record.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "diag/idle_unload.h"
+
 enum class InsertMode : std::int32_t { Paste = 0, Type = 1 };
 
-inline constexpr std::uint32_t kDefaultHotkeyVk = 68;        // the letter D
-inline constexpr std::uint32_t kDefaultHotkeyModifiers = 3;  // Alt + Ctrl
-inline constexpr int kDefaultIdleUnloadSeconds = 180;
+// The hotkey's modifier bits, as RegisterHotKey and the settings file take them.
+inline constexpr std::uint32_t kModifierAlt = 0x1;
+inline constexpr std::uint32_t kModifierControl = 0x2;
+inline constexpr std::uint32_t kModifierShift = 0x4;
+inline constexpr std::uint32_t kModifierWin = 0x8;
+
+struct ModifierName {
+    std::uint32_t bit;
+    const wchar_t* prefix;
+};
+// In the order a hotkey's name lists them.
+inline constexpr std::array<ModifierName, 4> kModifierNames = {{
+    {kModifierControl, L"Ctrl+"},
+    {kModifierAlt, L"Alt+"},
+    {kModifierShift, L"Shift+"},
+    {kModifierWin, L"Win+"},
+}};
+
+// Ctrl+Alt+D. A letter's virtual-key code is its capital, which is also its name.
+inline constexpr std::uint32_t kDefaultHotkeyVk = 'D';
+inline constexpr std::uint32_t kDefaultHotkeyModifiers = kModifierControl | kModifierAlt;
+inline constexpr wchar_t kDefaultHotkeyKeyName[] = {static_cast<wchar_t>(kDefaultHotkeyVk), L'\0'};
 
 struct Settings {
     std::uint32_t vk = kDefaultHotkeyVk;
     // 0 in a fresh record; loading starts from kDefaultHotkeyModifiers.
     std::uint32_t modifiers = 0;
-    std::wstring label = L"D";  // the key alone; hotkeyLabel adds the modifiers
+    std::wstring label = kDefaultHotkeyKeyName;  // the key alone; hotkeyLabel adds the modifiers
     std::wstring deviceId;      // empty: the system's default microphone
     std::wstring deviceName;
     InsertMode insertMode = InsertMode::Paste;

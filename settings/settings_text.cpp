@@ -123,7 +123,7 @@ Settings parseSettingsText(const std::wstring& text) {
     }
     if (s.modifiers == 0) s.modifiers = kDefaultHotkeyModifiers;
     if (s.vk == 0) s.vk = kDefaultHotkeyVk;
-    if (s.label.empty()) s.label = L"D";
-    if (s.idleUnloadSeconds < 10) s.idleUnloadSeconds = kDefaultIdleUnloadSeconds;
+    if (s.label.empty()) s.label = kDefaultHotkeyKeyName;
+    if (s.idleUnloadSeconds < kShortestIdleUnloadSeconds) s.idleUnloadSeconds = kDefaultIdleUnloadSeconds;
     return s;
 }

@@ -6,9 +6,10 @@
 #include <windows.h>
 
 #include "ui/donation.h"
+#include "ui/object_window_win.h"
 #include "ui/window_support_win.h"
 
-class DonateWindow {
+class DonateWindow : public ObjectWindow<DonateWindow> {
 public:
     explicit DonateWindow(DonationDetails details = configuredDonation());
     ~DonateWindow();
@@ -18,25 +19,27 @@ public:
     // Shows the window centred over its owner and in the foreground.
     void open(HINSTANCE instance, HWND owner);
 
-    HWND handle() const { return window.get(); }
     int copiedRow() const { return copiedIndex; }
 
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static WindowClassLook windowClassLook();
 
 private:
+    friend class ObjectWindow<DonateWindow>;
     static constexpr UINT_PTR kFeedbackTimer = 1;
 
     bool createWindow(HINSTANCE instance, HWND owner);
+    void createFonts();
+    void layoutControls();
+    void rebuildForDpi();
     void paint(HDC dc) const;
     void copyNumber(int row);
     void endFeedback();
 
     DonationDetails details;
-    int dpi = 96;
     int copiedIndex = -1;
     UniqueFont titleFont;
     UniqueFont bodyFont;
     UniqueFont numberFont;
     UniqueFont labelFont;
-    UniqueWindow window;
 };

@@ -58,9 +58,9 @@ std::wstring microphoneWarning(const std::vector<MicDevice>& devices, int select
 
 std::uint16_t hotkeyControlValue(std::uint32_t vk, std::uint32_t modifiers) {
     std::uint8_t flags = 0;
-    if (modifiers & 2) flags |= kHotkeyFlagControl;
-    if (modifiers & 1) flags |= kHotkeyFlagAlt;
-    if (modifiers & 4) flags |= kHotkeyFlagShift;
+    if (modifiers & kModifierControl) flags |= kHotkeyFlagControl;
+    if (modifiers & kModifierAlt) flags |= kHotkeyFlagAlt;
+    if (modifiers & kModifierShift) flags |= kHotkeyFlagShift;
     return static_cast<std::uint16_t>((flags << 8) | (vk & 0xFF));
 }
 
@@ -68,9 +68,9 @@ std::optional<HotkeyChoice> hotkeyFromControlValue(std::uint16_t value) {
     const std::uint32_t key = value & 0xFF;
     const std::uint32_t flags = value >> 8;
     std::uint32_t modifiers = 0;
-    if (flags & kHotkeyFlagControl) modifiers += 2;
-    if (flags & kHotkeyFlagAlt) modifiers += 1;
-    if (flags & kHotkeyFlagShift) modifiers += 4;
+    if (flags & kHotkeyFlagControl) modifiers |= kModifierControl;
+    if (flags & kHotkeyFlagAlt) modifiers |= kModifierAlt;
+    if (flags & kHotkeyFlagShift) modifiers |= kModifierShift;
     if (key == 0 || modifiers == 0) return std::nullopt;
     return HotkeyChoice{key, modifiers};
 }

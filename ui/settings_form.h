@@ -43,6 +43,23 @@ inline constexpr Colour kMicWarningColour{176, 92, 0};
 inline constexpr Colour kDonateButtonColour{169, 78, 46};
 inline constexpr Colour kDonateButtonPressedColour{142, 63, 36};
 
+// "Standart (Ctrl+Alt+D)": the default hotkey's name, spelled at compile time
+// for the control table.
+inline constexpr auto kDefaultHotkeyButtonText = [] {
+    std::array<wchar_t, 48> text{};
+    std::size_t length = 0;
+    const auto append = [&](const wchar_t* part) {
+        while (*part != L'\0') text[length++] = *part++;
+    };
+    append(L"Standart (");
+    for (const ModifierName& name : kModifierNames) {
+        if (kDefaultHotkeyModifiers & name.bit) append(name.prefix);
+    }
+    append(kDefaultHotkeyKeyName);
+    append(L")");
+    return text;
+}();
+
 // The further style each control gets besides WS_CHILD | WS_VISIBLE.
 enum class ControlStyle {
     Plain,              // labels, the hotkey control, the "Standart" button
@@ -66,7 +83,7 @@ struct SettingsControl {
 inline constexpr std::array<SettingsControl, 14> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
-    {L"BUTTON", L"Standart (Ctrl+Alt+D)", ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
+    {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
     {L"STATIC", L"Kamida bitta modifikator (Ctrl, Alt, Shift) kerak.", ControlStyle::Plain, 24, 72, 400, 16, kLabelId},
     {L"STATIC", L"Mikrofon", ControlStyle::Plain, 24, 106, 200, 18, kLabelId},
     {L"COMBOBOX", L"", ControlStyle::ScrollingDropDown, 24, 128, 402, 200, kMicComboId},

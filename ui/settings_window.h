@@ -12,6 +12,7 @@
 #include "audio/microphones.h"
 #include "settings/settings.h"
 #include "ui/donate_window.h"
+#include "ui/object_window_win.h"
 #include "ui/window_support_win.h"
 
 // What the window reads and changes outside itself. The program passes the
@@ -26,7 +27,7 @@ struct SettingsSurroundings {
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
 };
 
-class SettingsWindow {
+class SettingsWindow : public ObjectWindow<SettingsWindow> {
 public:
     explicit SettingsWindow(SettingsSurroundings surroundings, DonationDetails donation = configuredDonation());
     ~SettingsWindow();
@@ -37,13 +38,16 @@ public:
     void open(HINSTANCE instance, const Settings& current);
     void setOnSaved(std::function<void(const Settings&)> callback);
 
-    HWND handle() const { return window.get(); }
     DonateWindow& donateWindow() { return donate; }
 
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static WindowClassLook windowClassLook();
 
 private:
+    friend class ObjectWindow<SettingsWindow>;
     bool createWindow();
+    void layoutControls();
+    void rebuildForDpi();
     void loadControls();
     void fillMicrophones();
     void updateMicWarning();
@@ -51,15 +55,13 @@ private:
     void centreOnCursorMonitor();
     void bringToFront();
     void drawDonateButton(const DRAWITEMSTRUCT& item) const;
-    HWND control(int id) const { return GetDlgItem(window.get(), id); }
+    HWND control(int id) const { return GetDlgItem(handle(), id); }
 
     SettingsSurroundings surroundings;
     HINSTANCE instance = nullptr;
-    int dpi = 96;
     Settings settings;
     std::vector<MicDevice> devices;
     std::function<void(const Settings&)> onSaved;
     DonateWindow donate;
     UniqueFont font;
-    UniqueWindow window;
 };

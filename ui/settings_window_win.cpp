@@ -35,55 +35,52 @@ DWORD styleBits(ControlStyle style) {
 SettingsWindow::SettingsWindow(SettingsSurroundings around, DonationDetails donation)
     : surroundings(std::move(around)), donate(std::move(donation)) {}
 
-SettingsWindow::~SettingsWindow() { window.reset(); }
+SettingsWindow::~SettingsWindow() { destroyWindow(); }
 
 void SettingsWindow::setOnSaved(std::function<void(const Settings&)> callback) { onSaved = std::move(callback); }
+
+WindowClassLook SettingsWindow::windowClassLook() {
+    return {kClassName, L"XATO: sozlamalar oynasi yaratilmadi", true, true, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)};
+}
 
 bool SettingsWindow::createWindow() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = objectWindowProcedure<SettingsWindow>;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
-    if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
-
-    window.reset(CreateWindowExW(0, kClassName, kSettingsTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr,
-                                 nullptr, instance, this));
-    if (!window) {
-        logLine(L"XATO: sozlamalar oynasi yaratilmadi");
+    if (!createObjectWindow(instance, 0, kSettingsTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr))
         return false;
-    }
-    dpi = static_cast<int>(GetDpiForWindow(window.get()));
-    if (dpi <= 0) dpi = 96;
-    font = createUiFont(kSettingsFontSize, 400, dpi);
-
-    const Size client = settingsClientSize(dpi);
-    RECT frame{0, 0, client.width, client.height};
-    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, static_cast<UINT>(dpi));
-    SetWindowPos(window.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
-
     for (const SettingsControl& entry : kSettingsControls) {
-        const Rect where = scaledControlRect(entry, dpi);
-        const HWND child = CreateWindowExW(0, entry.className, entry.text, WS_CHILD | WS_VISIBLE | styleBits(entry.style),
-                                           where.left, where.top, where.width(), where.height(), window.get(),
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        CreateWindowExW(0, entry.className, entry.text, WS_CHILD | WS_VISIBLE | styleBits(entry.style), 0, 0, 0, 0,
+                        handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
     }
     const HWND modes = control(kModeComboId);
     for (const wchar_t* item : kInsertModeItems) SendMessageW(modes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    rebuildForDpi();
+    enableDialogKeys(handle());
     return true;
+}
+
+// The frame, every control's place (the table's, scaled) and the font at the
+// window's DPI. Labels share an id, so the children are walked in creation order.
+void SettingsWindow::layoutControls() {
+    sizeFrameForClient(handle(), settingsClientSize(dpi()), dpi());
+    HWND child = GetWindow(handle(), GW_CHILD);
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (child == nullptr) break;
+        const Rect where = scaledControlRect(entry, dpi());
+        SetWindowPos(child, nullptr, where.left, where.top, where.width(), where.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+}
+
+void SettingsWindow::rebuildForDpi() {
+    font = createUiFont(kSettingsFontSize, 400, dpi());
+    layoutControls();
 }
 
 void SettingsWindow::open(HINSTANCE moduleInstance, const Settings& current) {
     settings = current;
-    if (!window) {
+    if (handle() == nullptr) {
         instance = moduleInstance;
         if (!createWindow()) return;
     }
@@ -97,8 +94,8 @@ void SettingsWindow::loadControls() {
     SendMessageW(control(kModeComboId), CB_SETCURSEL, settings.insertMode == InsertMode::Type ? 1 : 0, 0);
     // The box shows what the Run key really holds, not what the file says.
     const bool autostart = surroundings.isAutostartEnabled && surroundings.isAutostartEnabled();
-    CheckDlgButton(window.get(), kAutostartBoxId, autostart ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(window.get(), kGpuBoxId, settings.useGpu ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(handle(), kAutostartBoxId, autostart ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(handle(), kGpuBoxId, settings.useGpu ? BST_CHECKED : BST_UNCHECKED);
     fillMicrophones();
 }
 
@@ -115,14 +112,14 @@ void SettingsWindow::fillMicrophones() {
 
 void SettingsWindow::updateMicWarning() {
     const int selection = static_cast<int>(SendMessageW(control(kMicComboId), CB_GETCURSEL, 0, 0));
-    SetDlgItemTextW(window.get(), kMicWarningId, microphoneWarning(devices, selection).c_str());
+    SetDlgItemTextW(handle(), kMicWarningId, microphoneWarning(devices, selection).c_str());
 }
 
 void SettingsWindow::centreOnCursorMonitor() {
     RECT own{};
-    GetWindowRect(window.get(), &own);
+    GetWindowRect(handle(), &own);
     const Point place = centredIn(cursorMonitorWorkArea(), own.right - own.left, own.bottom - own.top);
-    SetWindowPos(window.get(), HWND_TOP, place.x, place.y, 0, 0, SWP_NOSIZE);
+    SetWindowPos(handle(), HWND_TOP, place.x, place.y, 0, 0, SWP_NOSIZE);
 }
 
 void SettingsWindow::bringToFront() {
@@ -133,13 +130,13 @@ void SettingsWindow::bringToFront() {
     const DWORD foregroundThread = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
     const bool attached = foregroundThread != 0 && foregroundThread != ownThread &&
                           AttachThreadInput(foregroundThread, ownThread, TRUE);
-    ShowWindow(window.get(), SW_SHOW);
-    BringWindowToTop(window.get());
-    SetForegroundWindow(window.get());
-    SetActiveWindow(window.get());
+    ShowWindow(handle(), SW_SHOW);
+    BringWindowToTop(handle());
+    SetForegroundWindow(handle());
+    SetActiveWindow(handle());
     if (attached) AttachThreadInput(foregroundThread, ownThread, FALSE);
-    if (GetForegroundWindow() != window.get()) {
-        FLASHWINFO flash{sizeof(flash), window.get(), FLASHW_ALL | FLASHW_TIMERNOFG, 3, 0};
+    if (GetForegroundWindow() != handle()) {
+        FLASHWINFO flash{sizeof(flash), handle(), FLASHW_ALL | FLASHW_TIMERNOFG, 3, 0};
         FlashWindowEx(&flash);
     }
 }
@@ -149,18 +146,18 @@ void SettingsWindow::save() {
     form.hotkey = static_cast<std::uint16_t>(SendMessageW(control(kHotkeyControlId), HKM_GETHOTKEY, 0, 0));
     form.micSelection = static_cast<int>(SendMessageW(control(kMicComboId), CB_GETCURSEL, 0, 0));
     form.modeSelection = static_cast<int>(SendMessageW(control(kModeComboId), CB_GETCURSEL, 0, 0));
-    form.autoStart = IsDlgButtonChecked(window.get(), kAutostartBoxId) == BST_CHECKED;
-    form.useGpu = IsDlgButtonChecked(window.get(), kGpuBoxId) == BST_CHECKED;
+    form.autoStart = IsDlgButtonChecked(handle(), kAutostartBoxId) == BST_CHECKED;
+    form.useGpu = IsDlgButtonChecked(handle(), kGpuBoxId) == BST_CHECKED;
 
     const FormOutcome outcome = settingsFromForm(settings, form, devices, keyNameForVk);
     if (outcome.hotkeyRejected && surroundings.showMessage) {
-        surroundings.showMessage(window.get(), kHotkeyRejectedText, kSettingsCaption, MB_ICONWARNING);
+        surroundings.showMessage(handle(), kHotkeyRejectedText, kSettingsCaption, MB_ICONWARNING);
     }
     settings = outcome.settings;
     if (surroundings.setAutostart) surroundings.setAutostart(settings.autoStart);
     if (!surroundings.saveSettings || !surroundings.saveSettings(settings)) {
         if (surroundings.showMessage) {
-            surroundings.showMessage(window.get(), kSettingsNotSavedText, kSettingsCaption, MB_ICONERROR);
+            surroundings.showMessage(handle(), kSettingsNotSavedText, kSettingsCaption, MB_ICONERROR);
         }
         return;
     }
@@ -200,10 +197,12 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
             ShowWindow(hwnd, SW_HIDE);
             return 0;
         case kCancelButtonId:
+        case IDCANCEL:  // Esc
             ShowWindow(hwnd, SW_HIDE);
             return 0;
         case kDefaultHotkeyButtonId:
-            SendMessageW(control(kHotkeyControlId), HKM_SETHOTKEY, MAKEWORD(0x44, HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+            SendMessageW(control(kHotkeyControlId), HKM_SETHOTKEY,
+                         hotkeyControlValue(kDefaultHotkeyVk, kDefaultHotkeyModifiers), 0);
             return 0;
         case kDonateButtonId:
             donate.open(instance, hwnd);
@@ -211,6 +210,11 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
         }
+    case DM_GETDEFID:  // Enter
+        return MAKELRESULT(kSaveButtonId, DC_HASDEFID);
+    case WM_NEXTDLGCTL:
+        moveDialogFocus(hwnd, wParam, lParam);
+        return 0;
     case WM_CTLCOLORSTATIC: {
         const HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkMode(dc, TRANSPARENT);

@@ -7,10 +7,11 @@
 
 #include <windows.h>
 
+#include "ui/object_window_win.h"
 #include "ui/overlay_layout.h"
 #include "ui/window_support_win.h"
 
-class StatusOverlay {
+class StatusOverlay : public ObjectWindow<StatusOverlay> {
 public:
     StatusOverlay() = default;
     ~StatusOverlay();
@@ -26,23 +27,22 @@ public:
     // Sizes and places the strip for the current DPI on the cursor's monitor.
     void layout();
 
-    HWND handle() const { return window.get(); }
     OverlayKind shownKind() const { return kind; }
     const std::wstring& shownText() const { return text; }
 
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static WindowClassLook windowClassLook();
 
 private:
+    friend class ObjectWindow<StatusOverlay>;
     static constexpr UINT_PTR kHideTimer = 1;
 
     void createFonts();
+    void rebuildForDpi();
     void paint(HDC dc) const;
 
-    HINSTANCE instance = nullptr;
-    int dpi = 96;
     OverlayKind kind = OverlayKind::Recording;
     std::wstring text;
     UniqueFont textFont;
     UniqueFont glyphFont;
-    UniqueWindow window;
 };

@@ -1,6 +1,6 @@
 // The App in this process, with a shell and message boxes of the test's
 // own: the tray icon's data, balloons, the tray menu and the cycle's states,
-// with the real recorder, service and windows under Wine.
+// with the real recorder and windows under Wine and a service on a fake engine.
 
 #include "app/app.h"
 
@@ -13,9 +13,9 @@
 #include "diag/folders.h"
 #include "settings/settings_file.h"
 #include "tests/e2e/program_under_test.h"
+#include "tests/engine/fake_engine.h"
 #include "tests/insert/target_window.h"
 #include "tests/ui/window_driving.h"
-#include "tools/testmodel/test_model.h"
 
 using namespace std::chrono_literals;
 
@@ -26,25 +26,10 @@ struct ShellCall {
     NOTIFYICONDATAW data;
 };
 
-// The model for this process's service: the third place it looks. The
-// service keeps what it loaded, so every test here uses the same text. Base
-// dimensions: a recognition lasts over a second, so a story can look at the
-// program while it transcribes before the text arrives.
+// What the fake engine recognises, in a little over a second: a story can
+// look at the program while it transcribes, before the text arrives.
 const std::string kModelText = "Salom";
-class ModelInLocalFolder {
-public:
-    explicit ModelInLocalFolder(const std::string& text = kModelText) {
-        ensureDirectory(folder);
-        ModelHeader header;
-        presetHeader("base", header);
-        writeScriptedModel(toUtf8(path), header, text);
-    }
-    ~ModelInLocalFolder() { DeleteFileW(path.c_str()); }
-
-private:
-    std::wstring folder = localAppFolder() + L"\\models";
-    std::wstring path = folder + L"\\ggml-veltostt.bin";
-};
+constexpr auto kRecognitionTime = std::chrono::milliseconds(1200);
 
 class AppStory : public ::testing::Test {
 protected:
@@ -52,6 +37,13 @@ protected:
         registerAppMessages();
         forgetEarlierRuns();
         ASSERT_TRUE(writeSettings(onboardedSettings()));
+        fakeengine::Script script;
+        script.text = kModelText;
+        script.duration = kRecognitionTime;
+        fakeengine::reset(script);
+        // No model file: the fake engine loads whatever path it is given.
+        service = std::make_unique<TranscriptionService>(
+            ServiceSurroundings{[] { return std::wstring(L"fake-model.bin"); }, nullptr, 2, &fakeengine::engine()});
         app = std::make_unique<App>(surroundings());
         ASSERT_TRUE(app->init(GetModuleHandleW(nullptr)));
     }
@@ -62,6 +54,7 @@ protected:
 
     AppSurroundings surroundings() {
         AppSurroundings s;
+        s.service = service.get();
         s.notifyIcon = [this](DWORD action, NOTIFYICONDATAW& data) {
             calls.push_back({action, data});
             return shellAccepts;
@@ -100,6 +93,7 @@ protected:
     bool shellAccepts = true;
     std::vector<ShellCall> calls;
     std::vector<std::wstring> boxes;
+    std::unique_ptr<TranscriptionService> service;  // outlives the App
     std::unique_ptr<App> app;
 };
 
@@ -107,7 +101,6 @@ protected:
 
 TEST_F(AppStory, TheTrayIconFollowsTheCycleAndComesBackAfterTheTaskbar) {
     if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
-    const ModelInLocalFolder model;
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls[0].action, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(calls[0].data.uID, 1u);
@@ -152,7 +145,6 @@ TEST_F(AppStory, TheTrayIconFollowsTheCycleAndComesBackAfterTheTaskbar) {
 
 TEST_F(AppStory, TheMenusFirstItemStopsATakeAndIsGreyedWhileTranscribing) {
     if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
-    const ModelInLocalFolder model;
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
     // Reads the open menu's first item, then closes it as Escape would.

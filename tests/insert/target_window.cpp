@@ -1,4 +1,5 @@
 #include "tests/insert/target_window.h"
+#include "tests/ui/window_driving.h"
 
 #include <chrono>
 #include <thread>
@@ -63,7 +64,9 @@ std::wstring TargetWindow::waitFor(const std::wstring& expected, int millisecond
     do {
         seen = text();
         if (seen == expected) return seen;
-        std::this_thread::sleep_for(1ms);
+        // This thread's windows keep answering, as a program's would: one
+        // may own the clipboard the target is pasting from.
+        pumpMessagesFor(1ms);
     } while (Clock::now() < limit);
     return seen;
 }

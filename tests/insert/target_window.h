@@ -21,7 +21,8 @@ public:
     bool focus();
     // The text it shows (UTF-16), as last written out.
     std::wstring text();
-    // Waits up to the limit for the text to equal expected; gives the last text seen.
+    // Waits up to the limit for the text to equal expected, running this
+    // thread's message loop meanwhile; gives the last text seen.
     std::wstring waitFor(const std::wstring& expected, int milliseconds = 5000);
 
 private:

@@ -171,3 +171,14 @@ TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
     EXPECT_TRUE(outcome.hotkeyRejected) << "Win alone shows as the bare key";
     EXPECT_EQ(outcome.settings.modifiers, 8u);
 }
+
+// The default hotkey is written once; every place that shows or sets it agrees.
+TEST(DefaultHotkey, TheButtonTheLabelAndTheControlAgree) {
+    EXPECT_STREQ(kDefaultHotkeyButtonText.data(), L"Standart (Ctrl+Alt+D)");
+    EXPECT_STREQ(controlWithId(kDefaultHotkeyButtonId).text, kDefaultHotkeyButtonText.data());
+    const Settings fresh;
+    EXPECT_EQ(fresh.hotkeyLabel(), L"Ctrl+Alt+D");
+    EXPECT_EQ(L"Standart (" + hotkeyPrefix(kDefaultHotkeyModifiers) + fresh.label + L")", kDefaultHotkeyButtonText.data());
+    EXPECT_EQ(hotkeyControlValue(kDefaultHotkeyVk, kDefaultHotkeyModifiers), 0x0644);
+    EXPECT_EQ(fresh.idleUnloadSeconds, 180);
+}

@@ -5,6 +5,8 @@
 #include <future>
 #include <thread>
 
+#include "ui/object_window_win.h"
+
 using namespace std::chrono_literals;
 
 void pumpMessagesFor(std::chrono::milliseconds duration) {
@@ -16,8 +18,7 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     while (true) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            dispatchThreadMessage(message);
         }
         if (condition()) return true;
         if (std::chrono::steady_clock::now() >= end) return false;
@@ -76,6 +77,23 @@ bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, 
     }
     if (!MoveFileW(written.c_str(), request.c_str())) return false;
     return pumpUntil([&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; }, limit);
+}
+
+void pressKey(WORD vk, bool withShift) {
+    std::vector<INPUT> inputs;
+    const auto key = [&inputs](WORD code, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    if (withShift) key(VK_SHIFT, 0);
+    key(vk, 0);
+    key(vk, KEYEVENTF_KEYUP);
+    if (withShift) key(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    pumpMessagesFor(150ms);
 }
 
 // On a thread of its own that keeps answering messages, as the program's GUI

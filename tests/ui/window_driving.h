@@ -37,6 +37,10 @@ private:
 bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, const Rect& area,
                           std::chrono::milliseconds limit = std::chrono::seconds(10));
 
+// A key pressed and let go (with Shift held when asked), as the user types it,
+// into whichever window has the keyboard focus; then the message loop runs.
+void pressKey(WORD vk, bool withShift = false);
+
 // A hidden window of this process for the program's clipboard calls to be
 // opened as; it lasts as long as the process.
 HWND testClipboardOwner();

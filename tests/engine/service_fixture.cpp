@@ -1,4 +1,4 @@
-#include "tests/service/service_fixture.h"
+#include "tests/engine/service_fixture.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -40,14 +40,14 @@ bool eventually(const std::function<bool()>& condition) {
 void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(40)); }
 
 void ServiceTest::SetUp() {
-    fakevelto::reset();
+    fakeengine::reset();
     initLogIn(folder.path());
     installFolder = folder / L"install";
     ASSERT_TRUE(writeFile(modelPath(), "model"));
 }
 
 ServiceSurroundings ServiceTest::surroundings() {
-    return {[this] { return findModelFileIn(installFolder, L""); }, &clock, 0, &fakevelto::engine()};
+    return {[this] { return findModelFileIn(installFolder, L""); }, &clock, 0, &fakeengine::engine()};
 }
 
 std::wstring ServiceTest::modelPath() const {
@@ -64,7 +64,7 @@ std::size_t ServiceTest::logCount(const std::wstring& prefix) {
 
 void ServiceTest::preloadAndWait(TranscriptionService& service) {
     service.requestPreload();
-    ASSERT_TRUE(eventually([] { return !fakevelto::calls().transcribeCounts.empty(); }));
+    ASSERT_TRUE(eventually([] { return !fakeengine::calls().transcribeCounts.empty(); }));
     // An empty job queued behind the preload is answered only after it.
     Collected after;
     service.submit({}, after.callback());

@@ -12,7 +12,7 @@
 
 #include "engine/recognition_engine.h"
 
-namespace fakevelto {
+namespace fakeengine {
 
 struct Script {
     int gpuLoadResult = 0;  // what load returns with and without the graphics card
@@ -53,4 +53,4 @@ void release();
 // Sends a message through the sink the service registered.
 void emitLibraryLog(const char* text);
 
-}  // namespace fakevelto
+}  // namespace fakeengine

@@ -4,13 +4,13 @@
 
 #include <random>
 
-#include "tests/service/service_fixture.h"
+#include "tests/engine/service_fixture.h"
 
 TEST_F(ServiceTest, SoakEveryCallbackExactlyOnce) {
     constexpr int kSubmitters = 4, kJobsEach = 600;
-    fakevelto::Script script;
+    fakeengine::Script script;
     script.text = "{count}";
-    fakevelto::reset(script);
+    fakeengine::reset(script);
     std::vector<std::atomic<int>> calledBack(kSubmitters * kJobsEach);
     std::atomic<int> wrongText{0};
     std::atomic<bool> submitting{true};
@@ -57,6 +57,6 @@ TEST_F(ServiceTest, SoakEveryCallbackExactlyOnce) {
     EXPECT_EQ(missing, 0);
     EXPECT_EQ(repeated, 0);
     EXPECT_EQ(wrongText, 0);
-    EXPECT_EQ(fakevelto::calls().texts, fakevelto::calls().freed);
-    EXPECT_FALSE(fakevelto::loaded());
+    EXPECT_EQ(fakeengine::calls().texts, fakeengine::calls().freed);
+    EXPECT_FALSE(fakeengine::loaded());
 }

@@ -3,7 +3,7 @@
 
 #include "diag/encoding.h"
 #include "engine/recognition_threads.h"
-#include "tests/service/service_fixture.h"
+#include "tests/engine/service_fixture.h"
 
 using namespace std::chrono_literals;
 
@@ -16,15 +16,15 @@ std::vector<float> samplesOf(std::size_t count) { return std::vector<float>(coun
 }  // namespace
 
 TEST_F(ServiceTest, GraphicsCardFailsThenProcessorLoads) {
-    fakevelto::Script script;
+    fakeengine::Script script;
     script.gpuLoadResult = 1;
-    fakevelto::reset(script);
+    fakeengine::reset(script);
     const TranscribeResult result = transcribeOnce(kSecond);
     EXPECT_EQ(result.text, L"Salom dunyo");
     EXPECT_EQ(result.error, L"");
     EXPECT_GE(result.seconds, 0.0);
-    EXPECT_EQ(fakevelto::calls().loadGpuFlags, (std::vector<int>{1, 0}));
-    EXPECT_EQ(fakevelto::calls().loadPaths[0], toAsciiPath(modelPath()));
+    EXPECT_EQ(fakeengine::calls().loadGpuFlags, (std::vector<int>{1, 0}));
+    EXPECT_EQ(fakeengine::calls().loadPaths[0], toAsciiPath(modelPath()));
 
     const std::vector<std::wstring> log = logTexts();
     ASSERT_EQ(log.size(), 4u);
@@ -38,27 +38,27 @@ TEST_F(ServiceTest, DeviceChoiceAndBackendName) {
     {
         TranscriptionService service(surroundings());  // graphics card by default
         service.requestPreload();
-        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+        ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
     }
-    EXPECT_EQ(fakevelto::calls().loadGpuFlags, std::vector<int>{1});
+    EXPECT_EQ(fakeengine::calls().loadGpuFlags, std::vector<int>{1});
     EXPECT_TRUE(isTimedLine(logTexts().at(1), L"model yuklandi: Vulkan, ", threadsSuffix(recognitionThreads())));
 
-    fakevelto::reset();
+    fakeengine::reset();
     {
         TranscriptionService service(surroundings());
         service.setUseGpu(false);
         service.requestPreload();
-        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+        ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
     }
-    EXPECT_EQ(fakevelto::calls().loadGpuFlags, std::vector<int>{0});
+    EXPECT_EQ(fakeengine::calls().loadGpuFlags, std::vector<int>{0});
     EXPECT_EQ(logCount(L"model yuklanmoqda: " + modelPath() + L" (CPU)"), 1u);
 }
 
 TEST_F(ServiceTest, BothLoadsFailAndTheNextJobTriesAgain) {
-    fakevelto::Script script;
+    fakeengine::Script script;
     script.gpuLoadResult = 1;
     script.cpuLoadResult = 1;
-    fakevelto::reset(script);
+    fakeengine::reset(script);
     Collected got;
     {
         TranscriptionService service(surroundings());
@@ -71,8 +71,8 @@ TEST_F(ServiceTest, BothLoadsFailAndTheNextJobTriesAgain) {
         EXPECT_EQ(result.text, L"");
         EXPECT_EQ(result.seconds, 0.0);
     }
-    EXPECT_EQ(fakevelto::calls().loadGpuFlags, (std::vector<int>{1, 0, 1, 0}));
-    EXPECT_TRUE(fakevelto::calls().transcribeCounts.empty());
+    EXPECT_EQ(fakeengine::calls().loadGpuFlags, (std::vector<int>{1, 0, 1, 0}));
+    EXPECT_TRUE(fakeengine::calls().transcribeCounts.empty());
     EXPECT_EQ(logCount(L"XATO: velto_load = 1 (invalid model file: header truncated)"), 2u);
 }
 
@@ -80,13 +80,13 @@ TEST_F(ServiceTest, EmptySamplesNeverTouchTheModel) {
     const TranscribeResult result = transcribeOnce({});
     EXPECT_EQ(result.error, L"Ovoz yozilmadi");
     EXPECT_EQ(result.seconds, 0.0);
-    EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
+    EXPECT_TRUE(fakeengine::calls().loadPaths.empty());
 }
 
 TEST_F(ServiceTest, RecognitionFailureAndBlankTexts) {
-    fakevelto::Script script;
+    fakeengine::Script script;
     script.text = std::nullopt;
-    fakevelto::reset(script);
+    fakeengine::reset(script);
     const TranscribeResult failed = transcribeOnce(kSecond);
     EXPECT_EQ(failed.error, L"Transkripsiya bajarilmadi");
     EXPECT_EQ(failed.text, L"");
@@ -95,11 +95,11 @@ TEST_F(ServiceTest, RecognitionFailureAndBlankTexts) {
     EXPECT_EQ(logCount(L"XATO: velto_transcribe = NULL (whisper_full failed)"), 1u);
 
     script.text = " \t\r\n \n";
-    fakevelto::reset(script);
+    fakeengine::reset(script);
     const TranscribeResult blank = transcribeOnce(kSecond);
     EXPECT_EQ(blank.text, L"");
     EXPECT_EQ(blank.error, L"");
-    EXPECT_EQ(fakevelto::calls().texts, fakevelto::calls().freed);
+    EXPECT_EQ(fakeengine::calls().texts, fakeengine::calls().freed);
 }
 
 TEST(RecognitionThreads, LogicalLessTwoAtLeastFourButNoMoreThanTheCores) {
@@ -131,9 +131,9 @@ TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
     {
         TranscriptionService service(surroundings());
         service.requestPreload();
-        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+        ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
     }
-    const fakevelto::Calls calls = fakevelto::calls();
+    const fakeengine::Calls calls = fakeengine::calls();
     ASSERT_EQ(calls.firstSamples.size(), 16000u);
     EXPECT_EQ(calls.firstSamples[0], -0.001f);
     EXPECT_EQ(calls.firstSamples[1], static_cast<float>(2654435761ULL % 2001) / 1000.0f * 0.001f - 0.001f);
@@ -141,27 +141,27 @@ TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
     EXPECT_EQ(calls.transcribeThreads[0], recognitionThreads());
     EXPECT_EQ(calls.texts, calls.freed);
 
-    fakevelto::reset();
+    fakeengine::reset();
     ServiceSurroundings twoThreads = surroundings();
     twoThreads.threads = 2;  // what the tools may choose instead
     transcribeOnce(kSecond, twoThreads);
-    EXPECT_EQ(fakevelto::calls().transcribeThreads, (std::vector<int>{2, 2}));
+    EXPECT_EQ(fakeengine::calls().transcribeThreads, (std::vector<int>{2, 2}));
 }
 
 TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {
-    fakevelto::Script script;
+    fakeengine::Script script;
     script.text = "job {count}";
-    fakevelto::reset(script);
-    fakevelto::hold(100);
+    fakeengine::reset(script);
+    fakeengine::hold(100);
     Collected got;
     {
         TranscriptionService service(surroundings());
         service.submit(samplesOf(100), got.callback());
         service.submit(samplesOf(200), got.callback());
         service.submit(samplesOf(300), got.callback());
-        ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 2; }));
+        ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 2; }));
         EXPECT_EQ(got.count(), 0u);
-        fakevelto::release();
+        fakeengine::release();
         ASSERT_TRUE(eventually([&] { return got.count() == 3; }));
         settle();
     }
@@ -169,7 +169,7 @@ TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {
     EXPECT_EQ(got.results[0].text, L"job 100");
     EXPECT_EQ(got.results[1].text, L"job 200");
     EXPECT_EQ(got.results[2].text, L"job 300");
-    const fakevelto::Calls calls = fakevelto::calls();
+    const fakeengine::Calls calls = fakeengine::calls();
     EXPECT_EQ(calls.transcribeCounts, (std::vector<std::size_t>{16000, 100, 200, 300}));
     const std::thread::id worker = calls.threads.front();
     EXPECT_NE(worker, std::this_thread::get_id());
@@ -178,13 +178,13 @@ TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {
 }
 
 TEST_F(ServiceTest, ShutdownFinishesQueuedJobsThenRefusesNewOnes) {
-    fakevelto::hold(100);
+    fakeengine::hold(100);
     Collected got;
     TranscriptionService service(surroundings());
     service.submit(samplesOf(100), got.callback());
     service.submit(samplesOf(200), got.callback());
     service.submit(samplesOf(300), got.callback());
-    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 2; }));
+    ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 2; }));
 
     std::atomic<bool> returned{false};
     std::size_t seenAtReturn = 0;
@@ -196,11 +196,11 @@ TEST_F(ServiceTest, ShutdownFinishesQueuedJobsThenRefusesNewOnes) {
     settle();
     EXPECT_FALSE(returned) << "shutdown waits for the jobs it holds";
     service.requestPreload();  // while stopping: ignored
-    fakevelto::release();
+    fakeengine::release();
     stopper.join();
     EXPECT_EQ(seenAtReturn, 3u);
     EXPECT_FALSE(service.modelIsLoaded());
-    EXPECT_EQ(fakevelto::calls().unloads, 1);
+    EXPECT_EQ(fakeengine::calls().unloads, 1);
 
     bool calledAfterShutdown = false;
     service.submit(kSecond, [&](TranscribeResult) { calledAfterShutdown = true; });
@@ -208,13 +208,13 @@ TEST_F(ServiceTest, ShutdownFinishesQueuedJobsThenRefusesNewOnes) {
     service.shutdown();  // the second call returns at once
     settle();
     EXPECT_FALSE(calledAfterShutdown);
-    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u);
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 1u);
 }
 
 TEST_F(ServiceTest, ShutdownFromTheWorkerIsRefused) {
     std::error_code refusal;
     Collected got;
-    fakevelto::hold(100);  // both jobs queued before the first callback runs
+    fakeengine::hold(100);  // both jobs queued before the first callback runs
     {
         TranscriptionService service(surroundings());
         service.submit(samplesOf(100), [&](TranscribeResult) {
@@ -225,7 +225,7 @@ TEST_F(ServiceTest, ShutdownFromTheWorkerIsRefused) {
             }
         });
         service.submit(kSecond, got.callback());  // still drained
-        fakevelto::release();
+        fakeengine::release();
         ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     }
     EXPECT_EQ(refusal, std::make_error_code(std::errc::resource_deadlock_would_occur));
@@ -236,22 +236,22 @@ TEST_F(ServiceTest, PreloadLoadsAtMostOnce) {
     TranscriptionService service(surroundings());
     service.requestPreload();
     service.requestPreload();  // twice in a row
-    ASSERT_TRUE(eventually([] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
     EXPECT_TRUE(service.modelIsLoaded());
     service.requestPreload();  // while loaded
     settle();
-    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u);
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 1u);
     EXPECT_EQ(logCount(L"model yuklanmoqda: "), 1u);
     EXPECT_EQ(logCount(L"isitish tugadi: "), 1u);
 
     Collected got;
     service.submit(kSecond, got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u) << "the preloaded model serves the job";
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 1u) << "the preloaded model serves the job";
     service.shutdown();
     service.requestPreload();  // after stopping
     settle();
-    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 1u);
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 1u);
 }
 
 TEST_F(ServiceTest, IdleIntervalIsClamped) {
@@ -265,7 +265,7 @@ TEST_F(ServiceTest, IdleIntervalIsClamped) {
     EXPECT_EQ(service.idleUnloadSecondsSetting(), 10);
     service.setIdleUnloadSeconds(INT_MAX);  // a deadline decades away must not overflow
     service.requestPreload();
-    ASSERT_TRUE(eventually([&] { return fakevelto::calls().transcribeCounts.size() == 1; }));
+    ASSERT_TRUE(eventually([&] { return fakeengine::calls().transcribeCounts.size() == 1; }));
     clock.advance(std::chrono::hours(24 * 365));
     settle();
     EXPECT_TRUE(service.modelIsLoaded());
@@ -281,14 +281,14 @@ TEST_F(ServiceTest, IdleModelIsUnloadedOnceAndReloadedByTheNextJob) {
     ASSERT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
     clock.advance(1000s);
     settle();
-    EXPECT_EQ(fakevelto::calls().unloads, 1);
+    EXPECT_EQ(fakeengine::calls().unloads, 1);
     EXPECT_EQ(logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)"), 1u);
 
     Collected got;
     service.submit(kSecond, got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     EXPECT_EQ(got.results[0].text, L"Salom dunyo");
-    EXPECT_EQ(fakevelto::calls().loadPaths.size(), 2u);
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 2u);
 }
 
 TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
@@ -318,9 +318,9 @@ TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
 
 TEST_F(ServiceTest, LibraryMessagesBecomeLogLines) {
     TranscriptionService service(surroundings());
-    fakevelto::emitLibraryLog("whisper_init: loading model\r\n\n");
-    fakevelto::emitLibraryLog("\r\n");
-    fakevelto::emitLibraryLog("broken \xFF byte\n");
+    fakeengine::emitLibraryLog("whisper_init: loading model\r\n\n");
+    fakeengine::emitLibraryLog("\r\n");
+    fakeengine::emitLibraryLog("broken \xFF byte\n");
     onEngineLog(nullptr);
     const std::vector<std::wstring> log = logTexts();
     ASSERT_EQ(log.size(), 2u);
@@ -334,7 +334,7 @@ TEST_F(ServiceTest, AJobWithoutCallbackStillRuns) {
     service.submit(kSecond, nullptr);
     service.submit(kSecond, got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
-    EXPECT_EQ(fakevelto::calls().transcribeCounts.size(), 3u);
+    EXPECT_EQ(fakeengine::calls().transcribeCounts.size(), 3u);
 }
 
 TEST_F(ServiceTest, WithoutAnEngineEveryLoadFails) {
@@ -342,6 +342,6 @@ TEST_F(ServiceTest, WithoutAnEngineEveryLoadFails) {
     noEngine.engine = nullptr;
     const TranscribeResult result = transcribeOnce(kSecond, noEngine);
     EXPECT_EQ(result.error, L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.");
-    EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
+    EXPECT_TRUE(fakeengine::calls().loadPaths.empty());
     EXPECT_EQ(logCount(L"XATO: velto_load = 1 (no engine)"), 1u);
 }

@@ -4,7 +4,7 @@
 
 #include "diag/encoding.h"
 #include "diag/folders.h"
-#include "tests/service/service_fixture.h"
+#include "tests/engine/service_fixture.h"
 
 namespace {
 
@@ -55,12 +55,12 @@ TEST(ModelLocation, AFolderNamedLikeTheModelDoesNotCount) {
 TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
     const std::wstring install = folder / L"empty-install";
     Collected got;
-    TranscriptionService service({[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakevelto::engine()});
+    TranscriptionService service({[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakeengine::engine()});
     service.submit(std::vector<float>(16000, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     EXPECT_EQ(got.results[0].error, L"Model fayli topilmadi. Ilovani qayta o'rnating.");
     EXPECT_EQ(logCount(L"XATO: model fayli topilmadi"), 1u);
-    EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
+    EXPECT_TRUE(fakeengine::calls().loadPaths.empty());
 
     // Placed while the program runs: found by the next job, no restart.
     ASSERT_TRUE(writeFile(beside(install), "m"));
@@ -68,18 +68,18 @@ TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
     ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
     EXPECT_EQ(got.results[1].error, L"");
     EXPECT_EQ(got.results[1].text, L"Salom dunyo");
-    EXPECT_EQ(fakevelto::calls().loadPaths.at(0), toUtf8(beside(install)));
+    EXPECT_EQ(fakeengine::calls().loadPaths.at(0), toUtf8(beside(install)));
 }
 
 TEST_F(ServiceTest, CyrillicInstallFolder) {
     const std::wstring install = folder / L"\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B Vornika";
     ASSERT_TRUE(writeFile(inModels(install), "m"));
     const TranscribeResult result =
-        transcribeOnce(std::vector<float>(16000, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakevelto::engine()});
+        transcribeOnce(std::vector<float>(16000, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakeengine::engine()});
 #ifdef _WIN32
     // The engine gets the short ASCII form; the log shows the full path.
     ASSERT_EQ(result.error, L"");
-    const std::string handed = fakevelto::calls().loadPaths.at(0);
+    const std::string handed = fakeengine::calls().loadPaths.at(0);
     EXPECT_TRUE(isAsciiText(fromUtf8(handed))) << handed;
     EXPECT_EQ(handed, toAsciiPath(inModels(install)));
     EXPECT_EQ(logCount(L"model yuklanmoqda: " + inModels(install) + L" (GPU)"), 1u);
@@ -88,7 +88,7 @@ TEST_F(ServiceTest, CyrillicInstallFolder) {
     EXPECT_EQ(result.error,
               L"Model yo'lida qo'llab-quvvatlanmaydigan belgilar bor.\nIlovani lotin harfli papkaga o'rnating.");
     EXPECT_EQ(logCount(L"XATO: model yo'li C uchun tayyorlanmadi: " + inModels(install)), 1u);
-    EXPECT_TRUE(fakevelto::calls().loadPaths.empty());
+    EXPECT_TRUE(fakeengine::calls().loadPaths.empty());
 #endif
 }
 

@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/transcription_service.h"
-#include "tests/service/fake_velto.h"
+#include "tests/engine/fake_engine.h"
 #include "tests/support/temp_folder.h"
 
 class ManualClock final : public ServiceClock {

@@ -1,10 +1,10 @@
-#include "tests/service/fake_velto.h"
+#include "tests/engine/fake_engine.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 
-namespace fakevelto {
+namespace fakeengine {
 namespace {
 
 std::mutex mutex;
@@ -132,4 +132,4 @@ void emitLibraryLog(const char* text) {
     if (RecognitionEngine::LogSink fn = sink) fn(text);
 }
 
-}  // namespace fakevelto
+}  // namespace fakeengine
