@@ -26,6 +26,8 @@ inline constexpr int ID_TOGGLE = 100;
 inline constexpr int ID_SETTINGS = 101;
 inline constexpr int ID_OPEN_LOG = 102;
 inline constexpr int ID_EXIT = 103;
+inline constexpr int ID_COPY_LAST_TEXT = 104;
+inline constexpr UINT_PTR kStillWorkingTimer = 1;
 inline constexpr int HOTKEY_ID = 1;
 inline constexpr wchar_t kHiddenWindowClass[] = L"VornikaHiddenWindow";
 
@@ -70,6 +72,9 @@ public:
     void showTrayMenu();
 
     void deliverResult(const TranscribeResult& result);
+    // The last dictated text onto the clipboard (no restore); false when
+    // there is none or the clipboard stayed busy.
+    bool copyLastText();
     // What the user is told: the log line (when there is one), the strip and the balloon.
     void tell(const Notices& notices);
 
@@ -81,6 +86,7 @@ public:
     bool isRecording() const { return recording; }
     bool isBusy() const { return busy; }
     const Settings& currentSettings() const { return settings; }
+    const std::wstring& lastDictatedText() const { return lastText; }
     const NOTIFYICONDATAW& trayData() const { return nid; }
     const StatusOverlay& statusOverlay() const { return overlay; }
     SettingsWindow& settingsForm() { return settingsWindow; }
@@ -101,6 +107,9 @@ private:
     SettingsWindow settingsWindow;
     bool recording = false;
     bool busy = false;
+    // Every recognised text, kept until the next: it can always be copied
+    // again from the tray menu, whatever became of its insertion.
+    std::wstring lastText;
     // Parked by the worker, taken by the GUI thread on WM_TRANSCRIBED.
     std::mutex pendingMutex;
     std::unique_ptr<TranscribeResult> pendingResult;

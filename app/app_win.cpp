@@ -87,12 +87,19 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case ID_EXIT:
             DestroyWindow(window);
             break;
+        case ID_COPY_LAST_TEXT:
+            copyLastText();
+            break;
         default:
             break;
         }
         return 0;
     case WM_HOTKEY:
         if (wParam == HOTKEY_ID) toggleDictation();
+        return 0;
+    case WM_TIMER:
+        KillTimer(window, wParam);
+        if (wParam == kStillWorkingTimer && busy) overlay.show(OverlayKind::Working, kWorkingText, 0);
         return 0;
     case WM_TRAYICON:
         switch (LOWORD(lParam)) {
@@ -122,7 +129,12 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void App::toggleDictation() {
-    if (busy) return;  // a take is being turned into text
+    if (busy) {
+        // The take is being turned into text: said so, and left alone.
+        overlay.show(OverlayKind::Working, kStillWorkingText, 0);
+        SetTimer(hwnd, kStillWorkingTimer, kStillWorkingMilliseconds, nullptr);
+        return;
+    }
     if (recording) {
         stopAndTranscribe();
     } else {

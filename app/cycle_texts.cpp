@@ -1,5 +1,7 @@
 #include "app/cycle_texts.h"
 
+#include <string_view>
+
 #include <climits>
 #include <cmath>
 #include <cwchar>
@@ -92,9 +94,37 @@ std::wstring resultLogLine(std::size_t characters, double seconds) {
            L" ms)";
 }
 
-Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated) {
-    const std::wstring message = foregroundElevated ? std::wstring(kElevatedWindowText) : reason;
-    return {L"matn joylanmadi: " + message,
-            OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 Ctrl+V bosing", 5000},
-            BalloonNotice{L"Matn joylanmadi", message, BalloonIcon::Warning}};
+namespace {
+
+constexpr wchar_t kOnClipboardOverlay[] = L"Matn clipboard'da \u2014 Ctrl+V bosing";
+constexpr wchar_t kNotInsertedTitle[] = L"Matn joylanmadi";
+constexpr wchar_t kCopyFromTrayOverlay[] = L"Matn joylanmadi \u2014 tray menyusidan nusxalang";
+constexpr wchar_t kCopyFromTrayText[] = L"Matnni tray menyusidagi \"Oxirgi matnni nusxalash\" bilan olish mumkin.";
+// The elevated window's explanation without its last line (which promises the clipboard).
+constexpr std::wstring_view kElevatedReason(kElevatedWindowText, std::wstring_view(kElevatedWindowText).rfind(L'\n'));
+
+}  // namespace
+
+Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated, bool textOnClipboard) {
+    if (textOnClipboard) {
+        const std::wstring message = foregroundElevated ? std::wstring(kElevatedWindowText) : reason;
+        return {L"matn joylanmadi: " + message, OverlayNotice{OverlayKind::Warning, kOnClipboardOverlay, 5000},
+                BalloonNotice{kNotInsertedTitle, message, BalloonIcon::Warning}};
+    }
+    const std::wstring why = foregroundElevated ? std::wstring(kElevatedReason) : reason;
+    const std::wstring message = why + L"\n" + kCopyFromTrayText;
+    return {L"matn joylanmadi, clipboard'ga ham qo'yilmadi: " + why,
+            OverlayNotice{OverlayKind::Warning, kCopyFromTrayOverlay, 5000},
+            BalloonNotice{kNotInsertedTitle, message, BalloonIcon::Warning}};
+}
+
+Notices clipboardOnlyNotices(bool textOnClipboard) {
+    if (!textOnClipboard) {
+        return {L"matn joylanmadi: faol oyna yo'q, clipboard band",
+                OverlayNotice{OverlayKind::Warning, kCopyFromTrayOverlay, 5000},
+                BalloonNotice{kNotInsertedTitle, kCopyFromTrayText, BalloonIcon::Warning}};
+    }
+    return {L"matn clipboard'ga qo'yildi: faol oyna Vornika'niki yoki yo'q",
+            OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 kerakli joyga Ctrl+V bosing", 5000},
+            std::nullopt};
 }

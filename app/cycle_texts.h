@@ -16,6 +16,11 @@ inline constexpr wchar_t kWorkingText[] = L"Matnga o'girilmoqda\u2026";
 inline constexpr wchar_t kSettingsMenuItem[] = L"Sozlamalar\u2026";
 inline constexpr wchar_t kOpenLogMenuItem[] = L"Log faylini ochish\u2026";
 inline constexpr wchar_t kExitMenuItem[] = L"Chiqish";
+inline constexpr wchar_t kCopyLastTextMenuItem[] = L"Oxirgi matnni nusxalash";
+// The hotkey pressed while a take is still being recognised: shown this long,
+// then the strip says it is working again.
+inline constexpr wchar_t kStillWorkingText[] = L"Hali matnga o'girilmoqda\u2026";
+inline constexpr int kStillWorkingMilliseconds = 1500;
 inline constexpr wchar_t kStartedLogLine[] = L"--- ilova ishga tushdi ---";
 inline constexpr wchar_t kClosedLogLine[] = L"--- ilova yopildi ---";
 inline constexpr wchar_t kAlreadyRunningText[] =
@@ -76,5 +81,9 @@ Notices resultNotices(const TranscribeResult& result);
 // "natija (42 belgi, 1234 ms)".
 std::wstring resultLogLine(std::size_t characters, double seconds);
 // Text that could not be inserted: the insertion's reason, or why an
-// elevated window refuses it.
-Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated);
+// elevated window refuses it. It points to the clipboard only when the text
+// was put there; otherwise to the tray menu's last text.
+Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated, bool textOnClipboard);
+// Text kept from every window (the foreground is one of Vornika's own, or
+// there is none): put on the clipboard for the user to paste where they want.
+Notices clipboardOnlyNotices(bool textOnClipboard);

@@ -1,6 +1,7 @@
 #include "app/app.h"
 #include "app/cycle_texts.h"
 #include "diag/log.h"
+#include "insert/clipboard_win.h"
 #include "insert/insert_text.h"
 
 void App::deliverResult(const TranscribeResult& result) {
@@ -12,12 +13,27 @@ void App::deliverResult(const TranscribeResult& result) {
         return;
     }
     logLine(notices.logLine);
+    lastText = result.text;
+    // Keystrokes now would land in Vornika's own window (or nowhere).
+    if (foregroundIsOwnOrMissing()) {
+        tell(clipboardOnlyNotices(writeClipboardText(hwnd, result.text)));
+        return;
+    }
     const InsertOutcome outcome = insertText(result, settings.insertMode, hwnd);
     if (outcome.inserted) {
         overlay.hide();
         return;
     }
-    tell(insertFailureNotices(outcome.message, isForegroundElevated()));
+    // Whatever failed, the text goes to the clipboard (again) before the user is told it is there.
+    const bool onClipboard = writeClipboardText(hwnd, result.text);
+    tell(insertFailureNotices(outcome.message, isForegroundElevated(), onClipboard));
+}
+
+bool App::copyLastText() {
+    if (lastText.empty()) return false;
+    const bool copied = writeClipboardText(hwnd, lastText);
+    logLine(copied ? L"oxirgi matn clipboard'ga nusxalandi" : L"XATO: oxirgi matn nusxalanmadi (clipboard band)");
+    return copied;
 }
 
 void App::tell(const Notices& notices) {

@@ -68,6 +68,7 @@ void App::showTrayMenu() {
     if (menu == nullptr) return;
     const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), recording);
     AppendMenuW(menu, MF_STRING | (busy ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
+    AppendMenuW(menu, MF_STRING | (lastText.empty() ? MF_GRAYED : 0), ID_COPY_LAST_TEXT, kCopyLastTextMenuItem);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, ID_SETTINGS, kSettingsMenuItem);
     AppendMenuW(menu, MF_STRING, ID_OPEN_LOG, kOpenLogMenuItem);
@@ -76,7 +77,11 @@ void App::showTrayMenu() {
     POINT cursor{};
     GetCursorPos(&cursor);
     // Without the foreground the menu would not close when clicked away from.
+    // The window the user was writing in gets it back afterwards, before the
+    // chosen command runs: a take started or stopped here types into it.
+    const HWND previous = GetForegroundWindow();
     SetForegroundWindow(hwnd);
     TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
     PostMessageW(hwnd, WM_NULL, 0, 0);
+    if (previous != nullptr && previous != hwnd && IsWindow(previous)) SetForegroundWindow(previous);
 }

@@ -27,6 +27,10 @@ inline constexpr wchar_t kPasteFailedMessage[] = L"Matn joylanmadi, lekin u clip
 // restore, which follows within a second).
 InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND clipboardOwner);
 
+// Whether there is no foreground window or it belongs to this process (a
+// window of the program itself): no place for keystrokes or a paste.
+bool foregroundIsOwnOrMissing();
+
 // Whether the foreground window's process refuses a limited-query open (as
 // one running with administrator rights does); false without a foreground window.
 bool isForegroundElevated();

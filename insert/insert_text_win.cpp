@@ -92,6 +92,14 @@ InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND c
     return outcome;
 }
 
+bool foregroundIsOwnOrMissing() {
+    const HWND window = GetForegroundWindow();
+    if (window == nullptr) return true;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
 bool isForegroundElevated() {
     const HWND window = GetForegroundWindow();
     if (window == nullptr) return false;

@@ -4,9 +4,11 @@
 
 #include "app/app.h"
 
+#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 
 #include "app/cycle_texts.h"
 #include "diag/encoding.h"
@@ -16,6 +18,7 @@
 #include "tests/engine/fake_engine.h"
 #include "tests/insert/target_window.h"
 #include "tests/ui/window_driving.h"
+#include "ui/settings_form.h"
 
 using namespace std::chrono_literals;
 
@@ -90,6 +93,31 @@ protected:
         pumpMessagesFor(300ms);
     }
 
+    struct MenuItem {
+        std::wstring text;
+        UINT state;
+    };
+    // Right click on the icon: the menu's items as shown, then the menu is
+    // closed as Escape would close it.
+    std::vector<MenuItem> openTrayMenu() {
+        static std::vector<MenuItem> shown;
+        shown.clear();
+        SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            const auto menu =
+                reinterpret_cast<HMENU>(SendMessageW(FindWindowW(L"#32768", nullptr), MN_GETHMENU, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[128] = {};
+                GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+                shown.push_back({text, GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION)});
+            }
+            EndMenu();
+        });
+        SendMessageW(app->window(), WM_TRAYICON, 0, MAKELPARAM(WM_RBUTTONUP, 0));
+        pumpMessagesFor(100ms);
+        return shown;
+    }
+
     bool shellAccepts = true;
     std::vector<ShellCall> calls;
     std::vector<std::wstring> boxes;
@@ -131,10 +159,11 @@ TEST_F(AppStory, TheTrayIconFollowsTheCycleAndComesBackAfterTheTaskbar) {
     EXPECT_TRUE(app->isBusy());
     EXPECT_EQ(lastTip(), L"Matnga o'girilmoqda\u2026");
     EXPECT_EQ(overlayText(), L"Matnga o'girilmoqda\u2026");
-    // The hotkey is ignored until the text is in.
+    // The hotkey is ignored until the text is in, and the strip says why.
     SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
     EXPECT_FALSE(app->isRecording());
     EXPECT_TRUE(app->isBusy());
+    EXPECT_EQ(overlayText(), L"Hali matnga o'girilmoqda\u2026");
 
     ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
     EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
@@ -241,4 +270,66 @@ TEST_F(AppStory, WithoutATrayTheProgramRunsOnSilently) {
     app->setTrayTip(L"y");
     EXPECT_EQ(calls.size(), 1u);
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(AppStory, TheTrayMenuGivesTheForegroundBackAndOffersTheLastText) {
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    const HWND writingIn = GetForegroundWindow();
+    std::vector<MenuItem> menu = openTrayMenu();
+    ASSERT_GE(menu.size(), 2u);
+    EXPECT_EQ(menu[1].text, L"Oxirgi matnni nusxalash");
+    EXPECT_TRUE(menu[1].state & MF_GRAYED) << "nothing dictated yet";
+    EXPECT_TRUE(pumpUntil([&] { return GetForegroundWindow() == writingIn; }, 2s)) << "the menu kept the foreground";
+
+    // A result now goes where the user was writing, not into Vornika's hidden window.
+    app->deliverResult({L"Salom", L"", 1.0});
+    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+    menu = openTrayMenu();
+    ASSERT_GE(menu.size(), 2u);
+    EXPECT_FALSE(menu[1].state & MF_GRAYED);
+    putOnClipboard(L"boshqa narsa");
+    SendMessageW(app->window(), WM_COMMAND, ID_COPY_LAST_TEXT, 0);
+    EXPECT_EQ(clipboardText(), L"Salom");
+    pumpMessagesFor(1000ms);
+    EXPECT_EQ(clipboardText(), L"Salom") << "a copy is not taken back";
+}
+
+TEST_F(AppStory, WithVornikasOwnWindowInFrontTheTextWaitsOnTheClipboard) {
+    app->settingsForm().open(GetModuleHandleW(nullptr), app->currentSettings());
+    ASSERT_TRUE(pumpUntil([&] { return GetForegroundWindow() == app->settingsForm().handle(); }, 3s));
+    putOnClipboard(L"eski matn");
+    app->deliverResult({L"Salom dunyo", L"", 1.0});
+    EXPECT_EQ(overlayText(), L"Matn clipboard'da \u2014 kerakli joyga Ctrl+V bosing");
+    EXPECT_EQ(app->lastDictatedText(), L"Salom dunyo");
+    pumpMessagesFor(1000ms);
+    EXPECT_EQ(clipboardText(), L"Salom dunyo") << "kept there, not restored";
+    EXPECT_EQ(SendMessageW(GetDlgItem(app->settingsForm().handle(), kHotkeyControlId), HKM_GETHOTKEY, 0, 0),
+              hotkeyControlValue(app->currentSettings().vk, app->currentSettings().modifiers))
+        << "no keystrokes reached the settings window";
+    EXPECT_NE(programLog().find("matn clipboard'ga qo'yildi"), std::string::npos);
+}
+
+TEST_F(AppStory, TextThatReachesNeitherWindowNorClipboardWaitsInTheTrayMenu) {
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    putOnClipboard(L"eski matn");
+    std::atomic<bool> held{false};
+    std::thread holder([&] {  // longer than every retry of the paste and of the copy after it
+        held = OpenClipboard(nullptr) != FALSE;
+        std::this_thread::sleep_for(1500ms);
+        if (held) CloseClipboard();
+    });
+    while (!held) std::this_thread::sleep_for(1ms);
+    app->deliverResult({L"Salom", L"", 1.0});
+    holder.join();
+    EXPECT_EQ(overlayText(), L"Matn joylanmadi \u2014 tray menyusidan nusxalang");
+    const ShellCall* balloon = lastBalloon();
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_NE(std::wstring(balloon->data.szInfo).find(L"Oxirgi matnni nusxalash"), std::wstring::npos);
+    EXPECT_EQ(clipboardText(), L"eski matn");
+    EXPECT_EQ(target.waitFor(L"Salom", 300), L"");
+
+    SendMessageW(app->window(), WM_COMMAND, ID_COPY_LAST_TEXT, 0);
+    EXPECT_EQ(clipboardText(), L"Salom");
 }

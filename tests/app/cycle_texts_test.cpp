@@ -64,12 +64,40 @@ TEST(CycleTexts, EachResultHasItsOutcome) {
     EXPECT_EQ(resultLogLine(3, -0.0019), L"natija (3 belgi, -1 ms)");
     EXPECT_EQ(resultLogLine(3, 1e12), L"natija (3 belgi, 2147483647 ms)") << "cut at the 32-bit limit";
 
-    const Notices notInserted = insertFailureNotices(L"Clipboard band", false);
+    const Notices notInserted = insertFailureNotices(L"Clipboard band", false, true);
     EXPECT_EQ(notInserted.logLine, L"matn joylanmadi: Clipboard band");
     EXPECT_EQ(notInserted.overlay, (OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 Ctrl+V bosing", 5000}));
     EXPECT_EQ(notInserted.balloon, (BalloonNotice{L"Matn joylanmadi", L"Clipboard band", BalloonIcon::Warning}));
-    const Notices elevated = insertFailureNotices(L"Clipboard band", true);
+    const Notices elevated = insertFailureNotices(L"Clipboard band", true, true);
     EXPECT_EQ(elevated.balloon->text, kElevatedWindowText);
     EXPECT_EQ(elevated.logLine, std::wstring(L"matn joylanmadi: ") + kElevatedWindowText);
     EXPECT_EQ(elevated.overlay, notInserted.overlay);
+}
+
+// The clipboard is named only when the text is really there.
+TEST(CycleTexts, NoticesPointToTheClipboardOnlyWhenTheTextIsOnIt) {
+    const std::wstring trayHint = L"Matnni tray menyusidagi \"Oxirgi matnni nusxalash\" bilan olish mumkin.";
+    const OverlayNotice toTray{OverlayKind::Warning, L"Matn joylanmadi \u2014 tray menyusidan nusxalang", 5000};
+    struct Case {
+        bool elevated;
+        std::wstring why;
+    } cases[] = {
+        {false, L"Matn kiritilmadi"},
+        {true, L"Faol oyna administrator huquqi bilan ishlayapti \u2014\nWindows unga matn yuborishga ruxsat bermaydi."},
+    };
+    for (const Case& c : cases) {
+        const Notices notices = insertFailureNotices(L"Matn kiritilmadi", c.elevated, false);
+        EXPECT_EQ(notices.overlay, toTray) << c.elevated;
+        EXPECT_EQ(notices.balloon, (BalloonNotice{L"Matn joylanmadi", c.why + L"\n" + trayHint, BalloonIcon::Warning}));
+        EXPECT_EQ(notices.logLine, L"matn joylanmadi, clipboard'ga ham qo'yilmadi: " + c.why);
+        EXPECT_EQ(notices.balloon->text.find(L"clipboard'da"), std::wstring::npos);
+    }
+
+    const Notices kept = clipboardOnlyNotices(true);
+    EXPECT_EQ(kept.overlay,
+              (OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 kerakli joyga Ctrl+V bosing", 5000}));
+    EXPECT_FALSE(kept.balloon);
+    const Notices lost = clipboardOnlyNotices(false);
+    EXPECT_EQ(lost.overlay, toTray);
+    EXPECT_EQ(lost.balloon->text, trayHint);
 }
