@@ -4,7 +4,9 @@
 // status strip and the settings window, and the dictation cycle
 // (hotkey -> take -> recognition -> delivery). GUI thread, except postResult.
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,12 +24,14 @@
 
 inline constexpr UINT WM_TRAYICON = WM_APP + 1;
 inline constexpr UINT WM_TRANSCRIBED = WM_APP + 2;
+inline constexpr UINT WM_CAPTURE_LOST = WM_APP + 3;  // the capture thread: the microphone went away
 inline constexpr int ID_TOGGLE = 100;
 inline constexpr int ID_SETTINGS = 101;
 inline constexpr int ID_OPEN_LOG = 102;
 inline constexpr int ID_EXIT = 103;
 inline constexpr int ID_COPY_LAST_TEXT = 104;
 inline constexpr UINT_PTR kStillWorkingTimer = 1;
+inline constexpr UINT_PTR kTakeClockTimer = 2;
 inline constexpr int HOTKEY_ID = 1;
 inline constexpr wchar_t kHiddenWindowClass[] = L"VornikaHiddenWindow";
 
@@ -45,6 +49,8 @@ struct AppSurroundings {
     std::function<bool(DWORD action, NOTIFYICONDATAW& data)> notifyIcon;
     std::function<void(const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
     SettingsSurroundings settingsWindow;
+    // A take ends by itself after this long and is recognised.
+    std::chrono::milliseconds takeLimit = std::chrono::minutes(10);
 };
 AppSurroundings programAppSurroundings(TranscriptionService& service);
 
@@ -62,6 +68,9 @@ public:
     void toggleDictation();
     void startRecording();
     void stopAndTranscribe();
+    // A take ended without the user (the microphone went away, sleep, the
+    // lock): recognised when a second or more was recorded, except at a lock.
+    void endTakeWithoutUser(TakeInterruption why);
     void postResult(TranscribeResult result);
     void applySettings(const Settings& saved);
     bool registerHotkey();
@@ -93,6 +102,10 @@ public:
 
 private:
     bool createHiddenWindow(HINSTANCE instance);
+    void transcribe(const std::vector<float>& samples);
+    void onTakeClock();
+    void onSessionChange(WPARAM change);
+    void postToWindow(UINT message);
     void removeTrayIcon();
 
     AppSurroundings surroundings;
@@ -110,6 +123,11 @@ private:
     // Every recognised text, kept until the next: it can always be copied
     // again from the tray menu, whatever became of its insertion.
     std::wstring lastText;
+    std::chrono::steady_clock::time_point takeStarted;
+    // While the session is locked nothing is typed; what the user is told
+    // about a result waits for the unlock.
+    bool locked = false;
+    std::optional<Notices> afterUnlock;
     // Parked by the worker, taken by the GUI thread on WM_TRANSCRIBED.
     std::mutex pendingMutex;
     std::unique_ptr<TranscribeResult> pendingResult;

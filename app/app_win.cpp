@@ -1,6 +1,9 @@
 #include "app/app.h"
 
 #include "app/autostart.h"
+
+#include <wtsapi32.h>
+
 #include "audio/sample_convert.h"
 #include "diag/log.h"
 #include "settings/settings_file.h"
@@ -26,6 +29,8 @@ bool App::init(HINSTANCE instance) {
     settings = loadSettings();
     if (!createHiddenWindow(instance)) return false;
     overlay.create(instance);
+    recorder.setOnLost([this] { postToWindow(WM_CAPTURE_LOST); });
+    WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION);
     addTrayIcon();
     registerHotkey();
     settingsWindow.setOnSaved([this](const Settings& saved) { applySettings(saved); });
@@ -98,8 +103,21 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (wParam == HOTKEY_ID) toggleDictation();
         return 0;
     case WM_TIMER:
-        KillTimer(window, wParam);
-        if (wParam == kStillWorkingTimer && busy) overlay.show(OverlayKind::Working, kWorkingText, 0);
+        if (wParam == kStillWorkingTimer) {
+            KillTimer(window, wParam);
+            if (busy) overlay.show(OverlayKind::Working, kWorkingText, 0);
+        } else if (wParam == kTakeClockTimer) {
+            onTakeClock();
+        }
+        return 0;
+    case WM_CAPTURE_LOST:
+        endTakeWithoutUser(TakeInterruption::MicrophoneLost);
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND) endTakeWithoutUser(TakeInterruption::Sleep);
+        return TRUE;
+    case WM_WTSSESSION_CHANGE:
+        onSessionChange(wParam);
         return 0;
     case WM_TRAYICON:
         switch (LOWORD(lParam)) {
@@ -146,6 +164,8 @@ void App::startRecording() {
     std::wstring errorText;
     if (recorder.start(settings.deviceId, errorText)) {
         recording = true;
+        takeStarted = std::chrono::steady_clock::now();
+        SetTimer(hwnd, kTakeClockTimer, 1000, nullptr);
         const std::wstring label = settings.hotkeyLabel();
         setTrayTip(recordingTip(label));
         overlay.show(OverlayKind::Recording, recordingOverlayText(label), 0);
@@ -157,6 +177,7 @@ void App::startRecording() {
 
 void App::stopAndTranscribe() {
     recording = false;
+    KillTimer(hwnd, kTakeClockTimer);
     std::vector<float> samples = recorder.stop();
     const TakeAnalysis take = analyzeTake(samples);
     logLine(takeLogLine(take));
@@ -165,6 +186,10 @@ void App::stopAndTranscribe() {
         tell(takeNotices(take));
         return;
     }
+    transcribe(samples);
+}
+
+void App::transcribe(const std::vector<float>& samples) {
     busy = true;
     setTrayTip(kWorkingText);
     overlay.show(OverlayKind::Working, kWorkingText, 0);
@@ -172,14 +197,21 @@ void App::stopAndTranscribe() {
 }
 
 void App::postResult(TranscribeResult result) {
-    auto parked = std::make_unique<TranscribeResult>(std::move(result));
+    {
+        const std::lock_guard<std::mutex> lock(pendingMutex);
+        pendingResult = std::make_unique<TranscribeResult>(std::move(result));
+    }
+    postToWindow(WM_TRANSCRIBED);
+}
+
+// From any thread: the window may be going away meanwhile.
+void App::postToWindow(UINT message) {
     HWND target = nullptr;
     {
         const std::lock_guard<std::mutex> lock(pendingMutex);
-        pendingResult = std::move(parked);
         target = hwnd;
     }
-    PostMessageW(target, WM_TRANSCRIBED, 0, 0);
+    if (target != nullptr) PostMessageW(target, message, 0, 0);
 }
 
 void App::applySettings(const Settings& saved) {
@@ -216,6 +248,8 @@ void App::endRun() {
         recording = false;
         recorder.stop();  // the take is thrown away
     }
+    KillTimer(hwnd, kTakeClockTimer);
     UnregisterHotKey(hwnd, HOTKEY_ID);
+    WTSUnRegisterSessionNotification(hwnd);
     removeTrayIcon();
 }

@@ -128,3 +128,42 @@ Notices clipboardOnlyNotices(bool textOnClipboard) {
             OverlayNotice{OverlayKind::Warning, L"Matn clipboard'da \u2014 kerakli joyga Ctrl+V bosing", 5000},
             std::nullopt};
 }
+
+std::wstring takeEndingOverlayText(const std::wstring& label, int secondsLeft) {
+    return recordingOverlayText(label) + L" \u2014 " + std::to_wstring(secondsLeft < 0 ? 0 : secondsLeft) + L" s qoldi";
+}
+
+Notices interruptedTakeNotices(TakeInterruption why, bool recognising) {
+    switch (why) {
+    case TakeInterruption::Lock:
+        return {L"ekran qulflandi: yozuv bekor qilindi", std::nullopt, std::nullopt};
+    case TakeInterruption::Sleep:
+        if (recognising) {
+            return {L"kompyuter uyquga ketmoqda: yozuv to'xtatildi", std::nullopt, std::nullopt};
+        }
+        return {L"kompyuter uyquga ketmoqda: yozuv bekor qilindi (juda qisqa)", std::nullopt, std::nullopt};
+    case TakeInterruption::MicrophoneLost:
+        break;
+    }
+    if (recognising) {
+        return {L"XATO: mikrofon yozish paytida uzildi \u2014 yozilgani matnga o'girilmoqda",
+                OverlayNotice{OverlayKind::Working, L"Mikrofon uzildi \u2014 yozilgani matnga o'girilmoqda\u2026", 0},
+                BalloonNotice{L"Mikrofon uzildi", L"Yozuv to'xtadi; shu paytgacha aytilgani matnga o'girilmoqda.",
+                              BalloonIcon::Warning}};
+    }
+    return {L"XATO: mikrofon yozish paytida uzildi",
+            OverlayNotice{OverlayKind::Warning, L"Mikrofon uzildi", 4000},
+            BalloonNotice{L"Mikrofon uzildi", L"Mikrofon ulanganini tekshiring va qayta urinib ko'ring.",
+                          BalloonIcon::Error}};
+}
+
+Notices lockedResultNotices(bool textOnClipboard) {
+    if (!textOnClipboard) {
+        return {L"matn qulflangan ekranga yozilmadi, clipboard band", std::nullopt,
+                BalloonNotice{L"Matn joylanmadi", kCopyFromTrayText, BalloonIcon::Warning}};
+    }
+    return {L"matn qulflangan ekranga yozilmadi: clipboard'ga qo'yildi", std::nullopt,
+            BalloonNotice{L"Matn clipboard'da",
+                          L"Ekran qulflangan paytda tayyor bo'ldi \u2014 kerakli joyga Ctrl+V bosing.",
+                          BalloonIcon::Warning}};
+}

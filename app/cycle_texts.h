@@ -84,6 +84,19 @@ std::wstring resultLogLine(std::size_t characters, double seconds);
 // elevated window refuses it. It points to the clipboard only when the text
 // was put there; otherwise to the tray menu's last text.
 Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated, bool textOnClipboard);
+// The strip in a take's last half minute: "Yozilmoqda…  (Ctrl+Alt+D) — 12 s qoldi".
+std::wstring takeEndingOverlayText(const std::wstring& label, int secondsLeft);
+inline constexpr int kTakeEndingWarningSeconds = 30;
+
+// The take ended without the user: the microphone went away (or the
+// computer went to sleep). A take of a second or more is recognised anyway.
+enum class TakeInterruption { MicrophoneLost, Sleep, Lock };
+Notices interruptedTakeNotices(TakeInterruption why, bool recognising);
+
+// A result that arrived while the computer was locked: on the clipboard (or
+// not), told after the unlock.
+Notices lockedResultNotices(bool textOnClipboard);
+
 // Text kept from every window (the foreground is one of Vornika's own, or
 // there is none): put on the clipboard for the user to paste where they want.
 Notices clipboardOnlyNotices(bool textOnClipboard);

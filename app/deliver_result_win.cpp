@@ -14,6 +14,13 @@ void App::deliverResult(const TranscribeResult& result) {
     }
     logLine(notices.logLine);
     lastText = result.text;
+    // Nothing is typed into the lock screen; the user hears of it after the unlock.
+    if (locked) {
+        const Notices told = lockedResultNotices(writeClipboardText(hwnd, result.text));
+        logLine(told.logLine);
+        afterUnlock = Notices{L"", std::nullopt, told.balloon};
+        return;
+    }
     // Keystrokes now would land in Vornika's own window (or nowhere).
     if (foregroundIsOwnOrMissing()) {
         tell(clipboardOnlyNotices(writeClipboardText(hwnd, result.text)));

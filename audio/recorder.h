@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,6 +31,11 @@ public:
     // a start: the previous take, or nothing).
     std::vector<float> stop();
 
+    // Called on the capture thread when a running take ends without stop()
+    // (the microphone went away); the take so far is kept for stop(). Set
+    // before start().
+    void setOnLost(std::function<void()> callback) { onLost = std::move(callback); }
+
     std::uint32_t lastDeviceSampleRate() const { return deviceSampleRate; }
     // How many engine samples the running take holds so far (for measuring).
     std::size_t capturedSampleCount();
@@ -48,4 +54,5 @@ private:
     std::vector<float> samples;
     std::atomic<std::uint32_t> deviceSampleRate{0};
     std::atomic<double> captureCpuSeconds{0};
+    std::function<void()> onLost;
 };

@@ -20,6 +20,7 @@ namespace {
 constexpr REFERENCE_TIME kBufferDuration = 2'000'000;  // 200 ms in 100 ns units
 constexpr DWORD kWaitMilliseconds = 1000;               // how long a cleared flag may go unnoticed
 constexpr int kStartPolls = 200;                        // of 5 ms: about one second
+constexpr auto kLostAfterNoData = std::chrono::seconds(2);  // a stream without packets this long is lost
 
 std::wstring hex(HRESULT status) {
     wchar_t text[16];
@@ -171,6 +172,8 @@ void AudioRecorder::captureLoop(std::wstring deviceId) {
                     std::to_wstring(mix.nChannels) + L" kanal, " + std::to_wstring(mix.wBitsPerSample) + L" bit" +
                     (stream.format.isFloat ? L" float" : L" pcm"));
             pumpPackets(stream);
+            // Still running: nobody asked for the end, the device went away.
+            if (running && onLost) onLost();
         }
     }
     captureCpuSeconds = threadCpuSeconds();
@@ -182,9 +185,20 @@ void AudioRecorder::captureLoop(std::wstring deviceId) {
 void AudioRecorder::pumpPackets(CaptureStream& stream) {
     const std::uint32_t rate = deviceSampleRate;
     std::vector<float> scratch;
+    auto lastData = std::chrono::steady_clock::now();
     while (running) {
         const DWORD woken = WaitForSingleObject(stream.event.get(), kWaitMilliseconds);
         if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) break;
+        // A shared stream brings packets every few milliseconds, silence
+        // included: a device that is gone, or has brought nothing for
+        // seconds, is lost.
+        DWORD state = 0;
+        const bool present = SUCCEEDED(stream.device->GetState(&state)) && state == DEVICE_STATE_ACTIVE;
+        if (!present || std::chrono::steady_clock::now() - lastData > kLostAfterNoData) {
+            logLine(present ? L"mikrofondan ovoz kelmay qoldi" : L"mikrofon o'chirildi");
+            failed = true;
+            break;
+        }
         if (woken == WAIT_OBJECT_0) {
             UINT32 pending = 0;
             if (FAILED(stream.capture->GetNextPacketSize(&pending))) failed = true;
@@ -205,6 +219,7 @@ void AudioRecorder::pumpPackets(CaptureStream& stream) {
                 else if (data != nullptr)
                     downmixPacket(data, frames, stream.format, scratch);
                 stream.capture->ReleaseBuffer(frames);
+                if (frames > 0) lastData = std::chrono::steady_clock::now();
                 if (!scratch.empty()) {
                     const std::vector<float> converted = toEngineRate(scratch, rate);
                     const std::lock_guard lock(samplesMutex);

@@ -4,11 +4,13 @@
 
 #include "app/app.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include "app/cycle_texts.h"
 #include "diag/encoding.h"
@@ -16,6 +18,7 @@
 #include "settings/settings_file.h"
 #include "tests/e2e/program_under_test.h"
 #include "tests/engine/fake_engine.h"
+#include "tests/support/audio_harness.h"
 #include "tests/insert/target_window.h"
 #include "tests/ui/window_driving.h"
 #include "ui/settings_form.h"
@@ -47,12 +50,20 @@ protected:
         // No model file: the fake engine loads whatever path it is given.
         service = std::make_unique<TranscriptionService>(
             ServiceSurroundings{[] { return std::wstring(L"fake-model.bin"); }, nullptr, 2, &fakeengine::engine()});
-        app = std::make_unique<App>(surroundings());
-        ASSERT_TRUE(app->init(GetModuleHandleW(nullptr)));
+        startApp();
     }
     void TearDown() override {
         // A result still on its way would find no App.
         if (app) pumpUntil([&] { return !app->isBusy(); }, 30s);
+    }
+
+    void startApp(std::chrono::milliseconds takeLimit = std::chrono::minutes(10)) {
+        app.reset();
+        calls.clear();
+        AppSurroundings around = surroundings();
+        around.takeLimit = takeLimit;
+        app = std::make_unique<App>(around);
+        ASSERT_TRUE(app->init(GetModuleHandleW(nullptr)));
     }
 
     AppSurroundings surroundings() {
@@ -332,4 +343,85 @@ TEST_F(AppStory, TextThatReachesNeitherWindowNorClipboardWaitsInTheTrayMenu) {
 
     SendMessageW(app->window(), WM_COMMAND, ID_COPY_LAST_TEXT, 0);
     EXPECT_EQ(clipboardText(), L"Salom");
+}
+
+TEST_F(AppStory, ALockThrowsTheTakeAwayAndAResultWaitsOnTheClipboardUntilTheUnlock) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    ASSERT_TRUE(app->isRecording());
+    speak("tone-3s");
+    // As Windows tells a window registered for session notifications.
+    SendMessageW(app->window(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_FALSE(app->isBusy()) << "a take in a locked session is thrown away";
+    EXPECT_NE(programLog().find("ekran qulflandi: yozuv bekor qilindi"), std::string::npos);
+
+    putOnClipboard(L"eski matn");
+    const auto balloons = [&] {
+        return std::count_if(calls.begin(), calls.end(), [](const ShellCall& c) { return (c.data.uFlags & NIF_INFO) != 0; });
+    };
+    const auto balloonsBefore = balloons();
+    app->deliverResult({L"Salom", L"", 1.0});
+    EXPECT_EQ(clipboardText(), L"Salom");
+    EXPECT_EQ(target.waitFor(L"Salom", 500), L"") << "nothing typed into the lock screen";
+    EXPECT_EQ(balloons(), balloonsBefore) << "no balloon while locked";
+    SendMessageW(app->window(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    const ShellCall* balloon = lastBalloon();
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_STREQ(balloon->data.szInfoTitle, L"Matn clipboard'da");
+    pumpMessagesFor(1000ms);
+    EXPECT_EQ(clipboardText(), L"Salom") << "not restored";
+}
+
+TEST_F(AppStory, ATakeEndsByItselfAtItsLimitAndShowsTheTimeLeft) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    startApp(3s);
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    ASSERT_TRUE(app->isRecording());
+    std::thread player([] { playIntoMicrophone("tone-3s"); });
+    EXPECT_TRUE(pumpUntil([&] { return overlayText().find(L" s qoldi") != std::wstring::npos; }, 2500ms)) << overlayText();
+    EXPECT_TRUE(pumpUntil([&] { return !app->isRecording(); }, 4s)) << "the limit ended the take";
+    player.join();
+    EXPECT_NE(programLog().find("yozuv eng uzun chegaraga yetdi: to'xtatildi"), std::string::npos);
+    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+}
+
+TEST_F(AppStory, AMicrophoneLostMidTakeEndsItAndWhatWasSaidIsRecognised) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    ASSERT_TRUE(app->isRecording());
+    ASSERT_TRUE(harnessRequest(L"play-async", "tone-3s"));
+    pumpMessagesFor(1500ms);
+    ASSERT_TRUE(harnessRequest(L"unplug"));
+    const bool ended = pumpUntil([&] { return !app->isRecording(); }, 5s);
+    const std::wstring shown = overlayText();
+    ASSERT_TRUE(harnessRequest(L"replug"));
+    ASSERT_TRUE(ended) << "the take went on without a microphone";
+    EXPECT_EQ(shown, L"Mikrofon uzildi \u2014 yozilgani matnga o'girilmoqda\u2026");
+    const ShellCall* balloon = lastBalloon();
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_STREQ(balloon->data.szInfoTitle, L"Mikrofon uzildi");
+    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+}
+
+TEST_F(AppStory, SleepDuringATakeEndsItAndRecognisesIt) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    TargetWindow target;
+    ASSERT_EQ(target.problem(), "");
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+    ASSERT_TRUE(app->isRecording());
+    speak("tone-3s");
+    SendMessageW(app->window(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_NE(programLog().find("kompyuter uyquga ketmoqda: yozuv to'xtatildi"), std::string::npos);
+    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
 }

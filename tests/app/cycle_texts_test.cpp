@@ -101,3 +101,35 @@ TEST(CycleTexts, NoticesPointToTheClipboardOnlyWhenTheTextIsOnIt) {
     EXPECT_EQ(lost.overlay, toTray);
     EXPECT_EQ(lost.balloon->text, trayHint);
 }
+
+TEST(CycleTexts, TakesEndedWithoutTheUser) {
+    EXPECT_EQ(takeEndingOverlayText(L"Ctrl+Alt+D", 12), L"Yozilmoqda\u2026  (Ctrl+Alt+D) \u2014 12 s qoldi");
+    EXPECT_EQ(takeEndingOverlayText(L"Ctrl+Alt+D", -3), L"Yozilmoqda\u2026  (Ctrl+Alt+D) \u2014 0 s qoldi");
+
+    struct Case {
+        TakeInterruption why;
+        bool recognising;
+        std::wstring logLine;
+        std::optional<OverlayKind> overlay;
+        bool balloon;
+    } cases[] = {
+        {TakeInterruption::MicrophoneLost, true, L"XATO: mikrofon yozish paytida uzildi \u2014 yozilgani matnga o'girilmoqda",
+         OverlayKind::Working, true},
+        {TakeInterruption::MicrophoneLost, false, L"XATO: mikrofon yozish paytida uzildi", OverlayKind::Warning, true},
+        {TakeInterruption::Sleep, true, L"kompyuter uyquga ketmoqda: yozuv to'xtatildi", std::nullopt, false},
+        {TakeInterruption::Sleep, false, L"kompyuter uyquga ketmoqda: yozuv bekor qilindi (juda qisqa)", std::nullopt, false},
+        {TakeInterruption::Lock, false, L"ekran qulflandi: yozuv bekor qilindi", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        const Notices notices = interruptedTakeNotices(c.why, c.recognising);
+        EXPECT_EQ(notices.logLine, c.logLine);
+        EXPECT_EQ(notices.overlay.has_value(), c.overlay.has_value()) << notices.logLine;
+        if (notices.overlay && c.overlay) {
+            EXPECT_EQ(notices.overlay->kind, *c.overlay) << notices.logLine;
+        }
+        EXPECT_EQ(notices.balloon.has_value(), c.balloon) << notices.logLine;
+    }
+    EXPECT_EQ(lockedResultNotices(true).balloon->title, L"Matn clipboard'da");
+    EXPECT_EQ(lockedResultNotices(false).balloon->title, L"Matn joylanmadi");
+    EXPECT_FALSE(lockedResultNotices(true).overlay) << "nothing drawn over the lock screen";
+}

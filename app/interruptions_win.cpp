@@ -1,0 +1,57 @@
+// Takes and results the user did not end themselves: the take's time limit,
+// a microphone that goes away, sleep, and the locked session.
+
+#include "app/app.h"
+
+#include <cmath>
+
+#include <wtsapi32.h>
+
+#include "diag/log.h"
+
+void App::onTakeClock() {
+    if (!recording) {
+        KillTimer(hwnd, kTakeClockTimer);
+        return;
+    }
+    const std::chrono::duration<double> left = surroundings.takeLimit - (std::chrono::steady_clock::now() - takeStarted);
+    if (left.count() <= 0) {
+        logLine(L"yozuv eng uzun chegaraga yetdi: to'xtatildi");
+        stopAndTranscribe();
+        return;
+    }
+    if (left.count() <= kTakeEndingWarningSeconds) {
+        const int seconds = static_cast<int>(std::ceil(left.count()));
+        overlay.show(OverlayKind::Recording, takeEndingOverlayText(settings.hotkeyLabel(), seconds), 0);
+    }
+}
+
+void App::endTakeWithoutUser(TakeInterruption why) {
+    if (!recording) return;
+    recording = false;
+    KillTimer(hwnd, kTakeClockTimer);
+    const std::vector<float> samples = recorder.stop();
+    const TakeAnalysis take = analyzeTake(samples);
+    logLine(takeLogLine(take));
+    const bool recognise = why != TakeInterruption::Lock && take.seconds >= 1.0f;
+    if (recognise) {
+        transcribe(samples);
+    } else {
+        setTrayTip(kIdleTip);
+        overlay.hide();
+    }
+    tell(interruptedTakeNotices(why, recognise));
+}
+
+void App::onSessionChange(WPARAM change) {
+    if (change == WTS_SESSION_LOCK) {
+        locked = true;
+        endTakeWithoutUser(TakeInterruption::Lock);
+    } else if (change == WTS_SESSION_UNLOCK) {
+        locked = false;
+        if (afterUnlock) {
+            tell(*afterUnlock);
+            afterUnlock.reset();
+        }
+    }
+}
