@@ -35,7 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchThreadMessage(message);
 
     app.endRun();
-    // Lets a recognition still running finish; its result is never shown.
+    // A recognition still running is abandoned: quitting never waits for a long take.
+    service.abandonWork();
     service.shutdown();
     logLine(kClosedLogLine);
     singleInstance.reset();

@@ -192,10 +192,14 @@ void AudioRecorder::pumpPackets(CaptureStream& stream) {
         // A shared stream brings packets every few milliseconds, silence
         // included: a device that is gone, or has brought nothing for
         // seconds, is lost.
-        DWORD state = 0;
-        const bool present = SUCCEEDED(stream.device->GetState(&state)) && state == DEVICE_STATE_ACTIVE;
-        if (!present || std::chrono::steady_clock::now() - lastData > kLostAfterNoData) {
-            logLine(present ? L"mikrofondan ovoz kelmay qoldi" : L"mikrofon o'chirildi");
+        DWORD state = DEVICE_STATE_ACTIVE;
+        if (woken == WAIT_TIMEOUT && (FAILED(stream.device->GetState(&state)) || state != DEVICE_STATE_ACTIVE)) {
+            logLine(L"mikrofon o'chirildi");
+            failed = true;
+            break;
+        }
+        if (std::chrono::steady_clock::now() - lastData > kLostAfterNoData) {
+            logLine(L"mikrofondan ovoz kelmay qoldi");
             failed = true;
             break;
         }

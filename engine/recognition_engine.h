@@ -2,8 +2,8 @@
 // What the transcription service needs from a speech engine: one model at a
 // time, loaded, used and unloaded. The program's engine is the whisper
 // library behind the velto_* functions (veltoEngine()); tests pass their own.
-// Not thread-safe: the service makes every call but setLogSink from its
-// worker thread. Failures are return values with a reason in lastError.
+// Not thread-safe: the service makes every call but setLogSink and abort
+// from its worker thread. Failures are return values with a reason in lastError.
 
 #include <optional>
 #include <string>
@@ -20,6 +20,9 @@ public:
     // The UTF-8 text of all segments (may be empty), or nullopt on failure.
     virtual std::optional<std::string> transcribe(const float* samples, int count, int threads) = 0;
     virtual void unload() = 0;
+    // Asks the recognition running now (or the next one) to stop early; it
+    // then fails. Any thread.
+    virtual void abort() = 0;
     // The device the loaded model runs on ("CPU", "Vulkan", ...).
     virtual std::string backend() const = 0;
     virtual std::string lastError() const = 0;

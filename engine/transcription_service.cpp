@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "diag/encoding.h"
 #include "diag/log.h"
@@ -26,6 +27,7 @@ public:
     int load(const std::string&, bool) override { return 1; }
     std::optional<std::string> transcribe(const float*, int, int) override { return std::nullopt; }
     void unload() override {}
+    void abort() override {}
     std::string backend() const override { return {}; }
     std::string lastError() const override { return "no engine"; }
     void setLogSink(LogSink) override {}
@@ -107,6 +109,22 @@ void TranscriptionService::submit(std::vector<float> samples, ResultCallback cal
     wake.notify_one();
 }
 
+void TranscriptionService::abandonWork() {
+    {
+        const std::lock_guard lock(mutex);
+        if (!jobs.empty()) logLine(L"navbatdagi " + std::to_wstring(jobs.size()) + L" yozuv tashlab yuborildi");
+        jobs.clear();
+        if (!working) return;
+        currentAborted = true;
+    }
+    engine.abort();
+}
+
+bool TranscriptionService::abandoned() {
+    const std::lock_guard lock(mutex);
+    return currentAborted;
+}
+
 bool TranscriptionService::beginStopping() {
     const std::lock_guard lock(mutex);
     if (stopping) return false;
@@ -150,6 +168,7 @@ void TranscriptionService::workerLoop() {
             job.emplace(std::move(jobs.front()));
             jobs.pop_front();
         }
+        working = true;
         preloadRequested = false;  // a queued job loads the model itself
         lock.unlock();
 
@@ -162,7 +181,13 @@ void TranscriptionService::workerLoop() {
         }
         lock.lock();
         lastUsed = clock.now();
+        working = false;
+        const bool aborted = std::exchange(currentAborted, false);
         lock.unlock();
+        if (aborted && job) {
+            logLine(L"matnga o'girish to'xtatildi (natija tashlab yuborildi)");
+            continue;
+        }
         if (job && job->callback) job->callback(std::move(result));
     }
 }
@@ -212,6 +237,7 @@ TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples)
         return result;
     }
     if (!ensureModelLoaded(result.error)) return result;
+    if (abandoned()) return result;  // during the load or the warm-up: no recognition at all
     // The engine counts samples in an int; a longer recording (over 37 hours)
     // would reach it truncated.
     if (samples.size() > static_cast<std::size_t>(INT_MAX)) {

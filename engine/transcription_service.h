@@ -65,6 +65,11 @@ public:
     void unloadSoon();
     // Queues a recording; after shutdown it is dropped and the callback never runs.
     void submit(std::vector<float> samples, ResultCallback callback);
+    // Drops every queued job and abandons the work running now (a job, or
+    // the load and warm-up before one): the engine is asked to stop early,
+    // and no dropped or abandoned job's callback is ever called. Jobs
+    // submitted afterwards run as usual. Any thread; for quitting.
+    void abandonWork();
     // Finishes every queued job, unloads the model and joins the worker. A
     // second call returns at once; a call from the worker itself throws
     // std::system_error (a thread cannot join itself).
@@ -83,6 +88,7 @@ private:
     bool ensureModelLoaded(std::wstring& error);
     void warmUp();
     TranscribeResult runJob(const std::vector<float>& samples);
+    bool abandoned();
     void unloadModel();
     bool beginStopping();
     int threadsPerRecognition() const;
@@ -102,6 +108,8 @@ private:
     std::deque<TranscribeJob> jobs;
     bool stopping = false;
     bool preloadRequested = false;
+    bool working = false;         // the worker is outside the lock: loading, warming up or recognising
+    bool currentAborted = false;  // abandonWork() came for that work
     ServiceClock::TimePoint lastUsed;
 
     std::thread worker;  // last: starts once everything above exists

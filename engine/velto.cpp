@@ -21,6 +21,11 @@ char lastError[256] = "";
 char backendName[32] = "";
 // Read by the forwarder on whatever thread the library logs from.
 std::atomic<VeltoLogFn> logSink{nullptr};
+// Set by velto_abort, read by the library between steps, cleared when the
+// recognition it stopped returns.
+std::atomic<bool> abortRequested{false};
+
+bool shouldAbort(void*) { return abortRequested.load(); }
 
 void setLastError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
 void setBackend(const char* name) { std::snprintf(backendName, sizeof backendName, "%s", name); }
@@ -111,9 +116,16 @@ extern "C" char* velto_transcribe(const float* samples, int count, int threads) 
         setLastError("no samples");
         return nullptr;
     }
-    const whisper_full_params params = veltoRecognitionParams(threads);
+    whisper_full_params params = veltoRecognitionParams(threads);
+    params.abort_callback = shouldAbort;
+    params.abort_callback_user_data = nullptr;
     whisper_reset_timings(context);  // the library's timings then tell of this recognition alone
-    if (whisper_full(context, params, samples, count) != 0) {
+    const int status = whisper_full(context, params, samples, count);
+    if (abortRequested.exchange(false)) {
+        setLastError("aborted");
+        return nullptr;
+    }
+    if (status != 0) {
         setLastError("whisper_full failed");
         return nullptr;
     }
@@ -145,6 +157,8 @@ extern "C" char* velto_transcribe(const float* samples, int count, int threads) 
 }
 
 extern "C" void velto_free_text(char* text) { std::free(text); }
+
+extern "C" void velto_abort(void) { abortRequested = true; }
 
 whisper_context* veltoContext() { return context; }
 

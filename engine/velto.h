@@ -16,6 +16,10 @@ int velto_load(const char* modelPath, int useGpu);
 char* velto_transcribe(const float* samples, int count, int threads);
 
 void velto_free_text(char* text);
+
+/* Asks the recognition running now (or the next one to start) to stop early:
+ * velto_transcribe then returns NULL with "aborted". Any thread. */
+void velto_abort(void);
 void velto_unload(void);
 const char* velto_backend(void);
 const char* velto_last_error(void);

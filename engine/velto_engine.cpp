@@ -17,6 +17,7 @@ public:
     }
 
     void unload() override { velto_unload(); }
+    void abort() override { velto_abort(); }
     std::string backend() const override { return velto_backend(); }
     std::string lastError() const override { return velto_last_error(); }
     void setLogSink(LogSink sink) override { velto_set_log_callback(sink); }

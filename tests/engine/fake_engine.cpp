@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 namespace fakeengine {
 namespace {
@@ -13,6 +14,7 @@ Script script;
 Calls record;
 bool modelLoaded = false;
 bool holding = false;
+bool aborting = false;
 std::size_t heldCount = 0;
 std::string lastErrorText;
 std::string backendName;
@@ -45,11 +47,11 @@ public:
         if (record.transcribeCounts.empty()) record.firstSamples.assign(samples, samples + count);
         record.transcribeCounts.push_back(static_cast<std::size_t>(count));
         record.transcribeThreads.push_back(threads);
-        released.wait(lock, [count] { return !holding || (heldCount != 0 && heldCount != std::size_t(count)); });
-        if (script.duration.count() > 0) {
-            lock.unlock();
-            std::this_thread::sleep_for(script.duration);
-            lock.lock();
+        released.wait(lock, [count] { return aborting || !holding || (heldCount != 0 && heldCount != std::size_t(count)); });
+        if (script.duration.count() > 0) released.wait_for(lock, script.duration, [] { return aborting; });
+        if (std::exchange(aborting, false)) {
+            lastErrorText = "aborted";
+            return std::nullopt;
         }
         if (!modelLoaded) {
             lastErrorText = "model not loaded";
@@ -64,6 +66,14 @@ public:
         ++record.texts;
         ++record.freed;  // a copy: nothing is left for the caller to give back
         return text;
+    }
+
+    void abort() override {
+        {
+            const std::lock_guard lock(mutex);
+            aborting = true;
+        }
+        released.notify_all();
     }
 
     void unload() override {
@@ -100,6 +110,7 @@ void reset(const Script& s) {
     record = {};
     modelLoaded = false;
     holding = false;
+    aborting = false;
     lastErrorText.clear();
     backendName.clear();
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <system_error>
 
@@ -344,4 +345,43 @@ TEST_F(ServiceTest, WithoutAnEngineEveryLoadFails) {
     EXPECT_EQ(result.error, L"Model yuklanmadi. Fayl buzilgan bo'lishi mumkin \u2014\nilovani qayta o'rnating.");
     EXPECT_TRUE(fakeengine::calls().loadPaths.empty());
     EXPECT_EQ(logCount(L"XATO: velto_load = 1 (no engine)"), 1u);
+}
+
+TEST_F(ServiceTest, AbandonedWorkNeverCallsBackAndQuittingDoesNotWaitForIt) {
+    const std::vector<float> longTake(16000 * 120, 0.1f);
+    Collected dropped, later;
+    TranscriptionService service(surroundings());
+    service.abandonWork();  // nothing running: nothing happens
+    fakeengine::hold(longTake.size());
+    service.submit(longTake, dropped.callback());
+    service.submit(kSecond, dropped.callback());
+    ASSERT_TRUE(eventually([] {
+        const auto counts = fakeengine::calls().transcribeCounts;
+        return std::find(counts.begin(), counts.end(), 16000u * 120) != counts.end();
+    }));
+    const auto quitting = std::chrono::steady_clock::now();
+    service.abandonWork();
+    // Still usable afterwards: a new job runs as usual.
+    service.submit(kSecond, later.callback());
+    ASSERT_TRUE(eventually([&] { return later.count() == 1; }));
+    service.shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - quitting, std::chrono::seconds(1));
+    fakeengine::release();
+    EXPECT_EQ(dropped.count(), 0u) << "neither the running nor the queued job calls back";
+    EXPECT_EQ(later.results[0].text, L"Salom dunyo");
+    EXPECT_EQ(logCount(L"navbatdagi 1 yozuv tashlab yuborildi"), 1u);
+    EXPECT_EQ(logCount(L"matnga o'girish to'xtatildi (natija tashlab yuborildi)"), 1u);
+}
+
+TEST_F(ServiceTest, WorkAbandonedDuringTheWarmUpNeverReachesTheRecognition) {
+    fakeengine::hold(16000);  // the warm-up's second of noise
+    Collected dropped;
+    TranscriptionService service(surroundings());
+    service.submit(std::vector<float>(32000, 0.1f), dropped.callback());
+    ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
+    service.abandonWork();
+    service.shutdown();
+    fakeengine::release();
+    EXPECT_EQ(dropped.count(), 0u);
+    EXPECT_EQ(fakeengine::calls().transcribeCounts.size(), 1u) << "only the warm-up, abandoned";
 }

@@ -56,6 +56,18 @@ TEST_F(Velto, ScriptedModelGivesItsSentenceExactly) {
     EXPECT_STREQ(velto_last_error(), "");
 }
 
+TEST_F(Velto, AnAbortStopsOneRecognitionAndOnlyThatOne) {
+    ASSERT_EQ(velto_load(testmodels::scripted().c_str(), 0), 0);
+    const auto take = tone(16000 * 3);
+    velto_abort();
+    EXPECT_EQ(velto_transcribe(take.data(), static_cast<int>(take.size()), 2), nullptr);
+    EXPECT_STREQ(velto_last_error(), "aborted");
+    char* text = velto_transcribe(take.data(), static_cast<int>(take.size()), 2);
+    ASSERT_NE(text, nullptr) << velto_last_error();
+    EXPECT_EQ(std::string(text), testmodels::kSentence);
+    velto_free_text(text);
+}
+
 TEST_F(Velto, SilenceModelGivesAnAllocatedEmptyText) {
     ASSERT_EQ(velto_load(testmodels::silence().c_str(), 0), 0) << velto_last_error();
     const auto samples = tone(16000 * 2);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/quantize.h"
+
 inline void figure(const std::string& name, double value, const char* unit) {
     std::printf("%s %.6g %s\n", name.c_str(), value, unit);
     std::fflush(stdout);
@@ -53,6 +55,13 @@ int recognitionChild(const std::string& model, int threads, int runs, const std:
 int flashChild(const std::string& model, bool flash, int threads, int runs, int takeSeconds);
 int writeModelChild(const std::string& preset, const std::string& type, const std::string& path);
 
+// The scripted model of a preset and weight type in the options' folder,
+// written by a child when it is missing; false when it could not be.
+std::string modelFile(const EngineBenchOptions& o, const std::string& preset, WeightType type);
+bool ensureModel(const EngineBenchOptions& o, const std::string& preset, WeightType type);
+// How long quitting takes while a two-minute take is being recognised: the
+// running recognition abandoned (the program's way) against waited for.
+void benchQuit(const EngineBenchOptions& options);
 // Start-to-first-sample delays, CPU while recording and the memory of a
 // take of the given length (Windows build; needs a microphone).
 void benchCapture(int longTakeSeconds);

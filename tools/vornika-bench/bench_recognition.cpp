@@ -179,6 +179,9 @@ void reportTakes(const std::string& prefix, const Collected& c, const std::vecto
     }
 }
 
+
+}  // namespace
+
 std::string modelFile(const EngineBenchOptions& o, const std::string& preset, WeightType type) {
     return (std::filesystem::path(o.modelDir) / ("scripted-" + preset + "-" + weightTypeName(type) + ".bin")).string();
 }
@@ -193,8 +196,6 @@ bool ensureModel(const EngineBenchOptions& o, const std::string& preset, WeightT
     std::fprintf(stderr, "vornika-bench: could not write %s\n", path.c_str());
     return false;
 }
-
-}  // namespace
 
 int writeModelChild(const std::string& preset, const std::string& typeName, const std::string& path) {
     ModelHeader header;
