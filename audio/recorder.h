@@ -5,8 +5,10 @@
 // and the log.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,8 +29,10 @@ public:
     // deviceId empty: the default communications capture endpoint. errorText
     // is written only when the result is false.
     bool start(const std::wstring& deviceId, std::wstring& errorText);
-    // Joins the capture thread and returns a copy of the take (also without
-    // a start: the previous take, or nothing).
+    // Ends the take and returns a copy of it (also without a start: the
+    // previous take, or nothing). Waits for the capture thread about two
+    // seconds at most: one that has not ended by then (a stalled audio stack)
+    // is left to end on its own, and the take is what it captured so far.
     std::vector<float> stop();
 
     // Called on the capture thread when a running take ends without stop()
@@ -36,23 +40,24 @@ public:
     // before start().
     void setOnLost(std::function<void()> callback) { onLost = std::move(callback); }
 
-    std::uint32_t lastDeviceSampleRate() const { return deviceSampleRate; }
+    std::uint32_t lastDeviceSampleRate() const;
     // How many engine samples the running take holds so far (for measuring).
     std::size_t capturedSampleCount();
     // Processor time the last finished capture thread used, in seconds.
-    double lastCaptureCpuSeconds() const { return captureCpuSeconds; }
+    double lastCaptureCpuSeconds() const;
 
 private:
     struct CaptureStream;
-    void captureLoop(std::wstring deviceId);
-    void pumpPackets(CaptureStream& stream);
+    // Everything one take's capture thread touches: shared with the thread,
+    // so a thread left behind by stop() never reaches the recorder again.
+    struct Take;
+    static void captureLoop(std::shared_ptr<Take> take, std::wstring deviceId);
+    static void pumpPackets(Take& take, CaptureStream& stream);
+    // Waits for the capture thread up to the limit; false when it is still running.
+    bool finishThread(std::chrono::milliseconds limit);
 
     std::thread captureThread;
-    std::atomic<bool> running{false};
-    std::atomic<bool> failed{false};
-    std::mutex samplesMutex;
-    std::vector<float> samples;
-    std::atomic<std::uint32_t> deviceSampleRate{0};
-    std::atomic<double> captureCpuSeconds{0};
+    std::shared_ptr<Take> take;
+    bool active = false;  // started and not yet stopped
     std::function<void()> onLost;
 };

@@ -1,6 +1,7 @@
 #include "audio/recorder.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <system_error>
 
@@ -20,6 +21,7 @@ namespace {
 constexpr REFERENCE_TIME kBufferDuration = 2'000'000;  // 200 ms in 100 ns units
 constexpr DWORD kWaitMilliseconds = 1000;               // how long a cleared flag may go unnoticed
 constexpr int kStartPolls = 200;                        // of 5 ms: about one second
+constexpr auto kLongestStopWait = std::chrono::milliseconds(2000);
 constexpr auto kLostAfterNoData = std::chrono::seconds(2);  // a stream without packets this long is lost
 
 std::wstring hex(HRESULT status) {
@@ -45,51 +47,93 @@ double threadCpuSeconds() {
 
 }  // namespace
 
+struct AudioRecorder::Take {
+    std::atomic<bool> running{true};
+    std::atomic<bool> failed{false};
+    std::atomic<std::uint32_t> deviceSampleRate{0};
+    std::atomic<double> captureCpuSeconds{0};
+    std::mutex samplesMutex;
+    std::vector<float> samples;
+    std::function<void()> onLost;
+    std::mutex endMutex;
+    std::condition_variable ended;
+    bool threadEnded = false;
+
+    void markEnded() {
+        {
+            const std::lock_guard lock(endMutex);
+            threadEnded = true;
+        }
+        ended.notify_all();
+    }
+};
+
 AudioRecorder::~AudioRecorder() { stop(); }
 
 bool AudioRecorder::start(const std::wstring& deviceId, std::wstring& errorText) {
-    if (running) {
+    if (active) {
         errorText = kAlreadyRecordingText;
         return false;
     }
-    {
-        const std::lock_guard lock(samplesMutex);
-        samples.clear();
-    }
-    failed = false;
-    running = true;
     // A take that ended on its own (the microphone pulled out) and was never
     // stopped leaves a finished thread here; assigning over it would end the
     // process.
     if (captureThread.joinable()) captureThread.join();
+    take = std::make_shared<Take>();
+    take->onLost = onLost;
     try {
-        captureThread = std::thread(&AudioRecorder::captureLoop, this, deviceId);
+        captureThread = std::thread(&AudioRecorder::captureLoop, take, deviceId);
     } catch (const std::system_error&) {
         // No thread at all: the same answer as a microphone that cannot be opened.
-        running = false;
         errorText = kMicrophoneFailedText;
         return false;
     }
-    for (int poll = 0; poll < kStartPolls && running && deviceSampleRate == 0; ++poll)
+    for (int poll = 0; poll < kStartPolls && take->running && take->deviceSampleRate == 0; ++poll)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (running && !failed) return true;
-    captureThread.join();
-    running = false;
+    if (take->running && !take->failed) {
+        active = true;
+        return true;
+    }
+    take->running = false;
+    if (!finishThread(kLongestStopWait)) logLine(L"XATO: ochilmagan mikrofon oqimi tugamadi \u2014 kutilmadi");
     errorText = kMicrophoneFailedText;
     return false;
 }
 
-std::vector<float> AudioRecorder::stop() {
-    running.exchange(false);
-    // The thread notices the cleared flag within one wait (about a second).
-    if (captureThread.joinable()) captureThread.join();
-    const std::lock_guard lock(samplesMutex);
-    return samples;
+bool AudioRecorder::finishThread(std::chrono::milliseconds limit) {
+    if (!captureThread.joinable()) return true;
+    std::unique_lock lock(take->endMutex);
+    if (!take->ended.wait_for(lock, limit, [this] { return take->threadEnded; })) {
+        lock.unlock();
+        // It keeps its own share of the take and ends on its own.
+        captureThread.detach();
+        return false;
+    }
+    lock.unlock();
+    captureThread.join();
+    return true;
 }
 
+std::vector<float> AudioRecorder::stop() {
+    active = false;
+    if (!take) return {};
+    // The thread notices the cleared flag within one wait (about a second).
+    take->running = false;
+    if (!finishThread(kLongestStopWait)) {
+        logLine(L"XATO: yozish oqimi 2 soniyada tugamadi \u2014 shu paytgacha yozilgani bilan davom etildi");
+    }
+    const std::lock_guard lock(take->samplesMutex);
+    return take->samples;
+}
+
+std::uint32_t AudioRecorder::lastDeviceSampleRate() const { return take ? take->deviceSampleRate.load() : 0; }
+
+double AudioRecorder::lastCaptureCpuSeconds() const { return take ? take->captureCpuSeconds.load() : 0; }
+
 std::size_t AudioRecorder::capturedSampleCount() {
-    const std::lock_guard lock(samplesMutex);
-    return samples.size();
+    if (!take) return 0;
+    const std::lock_guard lock(take->samplesMutex);
+    return take->samples.size();
 }
 
 // One open capture stream. Members go in a fixed order: the stream stops
@@ -153,40 +197,42 @@ struct AudioRecorder::CaptureStream {
     }
 };
 
-void AudioRecorder::captureLoop(std::wstring deviceId) {
+void AudioRecorder::captureLoop(std::shared_ptr<Take> take, std::wstring deviceId) {
     const ComInitialization com;
     if (!com.succeeded()) {
-        failed = true;
-        running = false;
+        take->failed = true;
+        take->running = false;
+        take->markEnded();
         return;
     }
     {
         CaptureStream stream;
         const bool opened = stream.open(deviceId);
-        if (!opened) failed = true;
+        if (!opened) take->failed = true;
         // Read by start() as the sign that opening has ended; failed is set first.
-        if (stream.mix.get() != nullptr) deviceSampleRate = stream.mix->nSamplesPerSec;
+        if (stream.mix.get() != nullptr) take->deviceSampleRate = stream.mix->nSamplesPerSec;
         if (opened) {
             const WAVEFORMATEX& mix = *stream.mix.get();
             logLine(L"yozish boshlandi: " + std::to_wstring(mix.nSamplesPerSec) + L" Hz, " +
                     std::to_wstring(mix.nChannels) + L" kanal, " + std::to_wstring(mix.wBitsPerSample) + L" bit" +
                     (stream.format.isFloat ? L" float" : L" pcm"));
-            pumpPackets(stream);
+            pumpPackets(*take, stream);
             // Still running: nobody asked for the end, the device went away.
-            if (running && onLost) onLost();
+            if (take->running && take->onLost) take->onLost();
         }
     }
-    captureCpuSeconds = threadCpuSeconds();
-    running = false;
+    take->captureCpuSeconds = threadCpuSeconds();
+    take->running = false;
+    take->markEnded();
 }
 
 // Until the flag is cleared or the stream fails: each packet downmixed,
 // brought to the engine's rate and added to the take.
-void AudioRecorder::pumpPackets(CaptureStream& stream) {
-    const std::uint32_t rate = deviceSampleRate;
+void AudioRecorder::pumpPackets(Take& take, CaptureStream& stream) {
+    const std::uint32_t rate = take.deviceSampleRate;
     std::vector<float> scratch;
     auto lastData = std::chrono::steady_clock::now();
-    while (running) {
+    while (take.running) {
         const DWORD woken = WaitForSingleObject(stream.event.get(), kWaitMilliseconds);
         if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) break;
         // A shared stream brings packets every few milliseconds, silence
@@ -195,25 +241,25 @@ void AudioRecorder::pumpPackets(CaptureStream& stream) {
         DWORD state = DEVICE_STATE_ACTIVE;
         if (woken == WAIT_TIMEOUT && (FAILED(stream.device->GetState(&state)) || state != DEVICE_STATE_ACTIVE)) {
             logLine(L"mikrofon o'chirildi");
-            failed = true;
+            take.failed = true;
             break;
         }
         if (std::chrono::steady_clock::now() - lastData > kLostAfterNoData) {
             logLine(L"mikrofondan ovoz kelmay qoldi");
-            failed = true;
+            take.failed = true;
             break;
         }
         if (woken == WAIT_OBJECT_0) {
             UINT32 pending = 0;
-            if (FAILED(stream.capture->GetNextPacketSize(&pending))) failed = true;
-            while (!failed && pending != 0) {
+            if (FAILED(stream.capture->GetNextPacketSize(&pending))) take.failed = true;
+            while (!take.failed && pending != 0) {
                 BYTE* data = nullptr;
                 UINT32 frames = 0;
                 DWORD flags = 0;
                 const HRESULT got = stream.capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
                 if (got == AUDCLNT_S_BUFFER_EMPTY) break;
                 if (FAILED(got)) {
-                    failed = true;
+                    take.failed = true;
                     break;
                 }
                 scratch.clear();
@@ -226,12 +272,12 @@ void AudioRecorder::pumpPackets(CaptureStream& stream) {
                 if (frames > 0) lastData = std::chrono::steady_clock::now();
                 if (!scratch.empty()) {
                     const std::vector<float> converted = toEngineRate(scratch, rate);
-                    const std::lock_guard lock(samplesMutex);
-                    samples.insert(samples.end(), converted.begin(), converted.end());
+                    const std::lock_guard lock(take.samplesMutex);
+                    take.samples.insert(take.samples.end(), converted.begin(), converted.end());
                 }
-                if (FAILED(stream.capture->GetNextPacketSize(&pending))) failed = true;
+                if (FAILED(stream.capture->GetNextPacketSize(&pending))) take.failed = true;
             }
         }
-        if (failed) break;
+        if (take.failed) break;
     }
 }

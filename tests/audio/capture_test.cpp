@@ -3,6 +3,7 @@
 // whose virtual microphone the tests feed with known sounds.
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "audio/microphones.h"
 #include "audio/recorder.h"
 #include "audio/sample_convert.h"
+#include "diag/encoding.h"
 #include "diag/log.h"
 #include "tests/support/audio_harness.h"
 #include "tests/support/temp_folder.h"
@@ -195,3 +197,39 @@ TEST(NoAudioServer, StartFailsWithinASecond) {
     EXPECT_TRUE(listMicrophones().empty());
 }
 
+
+// A capture thread that does not end (a stalled audio stack; here the lost-
+// microphone callback holds it) costs stop() two seconds at most, and the
+// take is what was captured; the recorder records again afterwards.
+TEST_F(Capture, StopWaitsForAStalledCaptureThreadTwoSecondsAtMost) {
+    std::atomic<bool> stalled{false};
+    std::atomic<bool> letGo{false};
+    AudioRecorder recorder;
+    recorder.setOnLost([&] {
+        stalled = true;
+        while (!letGo) std::this_thread::sleep_for(10ms);
+    });
+    std::wstring error;
+    ASSERT_TRUE(recorder.start(L"", error));
+    ASSERT_TRUE(harnessRequest(L"play-async", "tone-3s"));
+    std::this_thread::sleep_for(800ms);
+    ASSERT_TRUE(harnessRequest(L"unplug"));
+    const auto limit = Clock::now() + 5s;
+    while (!stalled && Clock::now() < limit) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(stalled) << "the capture never noticed the lost microphone";
+
+    const auto stopping = Clock::now();
+    const std::vector<float> take = recorder.stop();
+    const auto stopTook = Clock::now() - stopping;
+    letGo = true;
+    ASSERT_TRUE(harnessRequest(L"replug"));
+    EXPECT_GE(stopTook, 1900ms);
+    EXPECT_LT(stopTook, 2500ms);
+    EXPECT_GT(levelOf(take).loud, 16000u * 3 / 10) << "the tone before the unplugging";
+    EXPECT_NE(logged().find("XATO: yozish oqimi 2 soniyada tugamadi"), std::string::npos);
+
+    std::this_thread::sleep_for(500ms);  // the left thread ends on its own
+    ASSERT_TRUE(recorder.start(L"", error)) << toUtf8(error);
+    std::this_thread::sleep_for(500ms);
+    recorder.stop();
+}
