@@ -103,6 +103,9 @@ public:
 private:
     bool createHiddenWindow(HINSTANCE instance);
     void transcribe(const std::vector<float>& samples);
+    // Ends the running take: the recorder stopped, the take's clock off, its
+    // log line written. The take's samples, with their analysis.
+    std::vector<float> endTake(TakeAnalysis& take);
     void onTakeClock();
     void onSessionChange(WPARAM change);
     void postToWindow(UINT message);

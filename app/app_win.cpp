@@ -175,12 +175,18 @@ void App::startRecording() {
     tell(startFailureNotices(errorText));
 }
 
-void App::stopAndTranscribe() {
+std::vector<float> App::endTake(TakeAnalysis& take) {
     recording = false;
     KillTimer(hwnd, kTakeClockTimer);
     std::vector<float> samples = recorder.stop();
-    const TakeAnalysis take = analyzeTake(samples);
+    take = analyzeTake(samples);
     logLine(takeLogLine(take));
+    return samples;
+}
+
+void App::stopAndTranscribe() {
+    TakeAnalysis take;
+    const std::vector<float> samples = endTake(take);
     if (take.verdict != TakeVerdict::Ok) {
         setTrayTip(kIdleTip);
         tell(takeNotices(take));

@@ -28,11 +28,8 @@ void App::onTakeClock() {
 
 void App::endTakeWithoutUser(TakeInterruption why) {
     if (!recording) return;
-    recording = false;
-    KillTimer(hwnd, kTakeClockTimer);
-    const std::vector<float> samples = recorder.stop();
-    const TakeAnalysis take = analyzeTake(samples);
-    logLine(takeLogLine(take));
+    TakeAnalysis take;
+    const std::vector<float> samples = endTake(take);
     const bool recognise = why != TakeInterruption::Lock && take.seconds >= 1.0f;
     if (recognise) {
         transcribe(samples);

@@ -61,6 +61,14 @@ void startRestore(HWND owner, std::wstring saved, const std::wstring& pasted) {
     }
 }
 
+// The process of the foreground window; 0 when there is none.
+DWORD foregroundProcess() {
+    const HWND window = GetForegroundWindow();
+    DWORD process = 0;
+    if (window != nullptr) GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
 }  // namespace
 
 InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND clipboardOwner) {
@@ -93,18 +101,11 @@ InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND c
 }
 
 bool foregroundIsOwnOrMissing() {
-    const HWND window = GetForegroundWindow();
-    if (window == nullptr) return true;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process == GetCurrentProcessId();
+    return GetForegroundWindow() == nullptr || foregroundProcess() == GetCurrentProcessId();
 }
 
 bool isForegroundElevated() {
-    const HWND window = GetForegroundWindow();
-    if (window == nullptr) return false;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
+    const DWORD process = foregroundProcess();
     if (process == 0) return false;
     const UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
     return !handle;

@@ -104,6 +104,17 @@ protected:
         pumpMessagesFor(300ms);
     }
 
+    // The hotkey pressed: a take starts.
+    void startTake() {
+        SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
+        ASSERT_TRUE(app->isRecording());
+    }
+    // The take's text reaches the window the user is writing in.
+    void expectTextIn(TargetWindow& target) {
+        ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+        EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+    }
+
     struct MenuItem {
         std::wstring text;
         UINT state;
@@ -349,8 +360,7 @@ TEST_F(AppStory, ALockThrowsTheTakeAwayAndAResultWaitsOnTheClipboardUntilTheUnlo
     if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
-    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
-    ASSERT_TRUE(app->isRecording());
+    ASSERT_NO_FATAL_FAILURE(startTake());
     speak("tone-3s");
     // As Windows tells a window registered for session notifications.
     SendMessageW(app->window(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
@@ -380,23 +390,20 @@ TEST_F(AppStory, ATakeEndsByItselfAtItsLimitAndShowsTheTimeLeft) {
     startApp(3s);
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
-    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
-    ASSERT_TRUE(app->isRecording());
+    ASSERT_NO_FATAL_FAILURE(startTake());
     std::thread player([] { playIntoMicrophone("tone-3s"); });
     EXPECT_TRUE(pumpUntil([&] { return overlayText().find(L" s qoldi") != std::wstring::npos; }, 2500ms)) << overlayText();
     EXPECT_TRUE(pumpUntil([&] { return !app->isRecording(); }, 4s)) << "the limit ended the take";
     player.join();
     EXPECT_NE(programLog().find("yozuv eng uzun chegaraga yetdi: to'xtatildi"), std::string::npos);
-    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
-    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+    expectTextIn(target);
 }
 
 TEST_F(AppStory, AMicrophoneLostMidTakeEndsItAndWhatWasSaidIsRecognised) {
     if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
-    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
-    ASSERT_TRUE(app->isRecording());
+    ASSERT_NO_FATAL_FAILURE(startTake());
     ASSERT_TRUE(harnessRequest(L"play-async", "tone-3s"));
     pumpMessagesFor(1500ms);
     ASSERT_TRUE(harnessRequest(L"unplug"));
@@ -408,20 +415,17 @@ TEST_F(AppStory, AMicrophoneLostMidTakeEndsItAndWhatWasSaidIsRecognised) {
     const ShellCall* balloon = lastBalloon();
     ASSERT_NE(balloon, nullptr);
     EXPECT_STREQ(balloon->data.szInfoTitle, L"Mikrofon uzildi");
-    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
-    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+    expectTextIn(target);
 }
 
 TEST_F(AppStory, SleepDuringATakeEndsItAndRecognisesIt) {
     if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
-    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);
-    ASSERT_TRUE(app->isRecording());
+    ASSERT_NO_FATAL_FAILURE(startTake());
     speak("tone-3s");
     SendMessageW(app->window(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     EXPECT_FALSE(app->isRecording());
     EXPECT_NE(programLog().find("kompyuter uyquga ketmoqda: yozuv to'xtatildi"), std::string::npos);
-    ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
-    EXPECT_EQ(target.waitFor(L"Salom"), L"Salom");
+    expectTextIn(target);
 }
