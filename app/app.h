@@ -15,6 +15,7 @@
 #include <shellapi.h>
 
 #include "app/cycle_texts.h"
+#include "app/foreground_watch_win.h"
 #include "audio/recorder.h"
 #include "engine/transcription_service.h"
 #include "settings/settings.h"
@@ -121,6 +122,7 @@ private:
     AudioRecorder recorder;
     StatusOverlay overlay;
     SettingsWindow settingsWindow;
+    ForegroundWatch foregroundWatch;  // where the tray menu's commands belong
     bool recording = false;
     bool busy = false;
     // Every recognised text, kept until the next: it can always be copied

@@ -54,6 +54,7 @@ bool App::createHiddenWindow(HINSTANCE instance) {
     if (!createObjectWindow(instance, 0, L"Vornika", 0, 0, 0, 0, 0, nullptr)) return false;
     const std::lock_guard<std::mutex> lock(pendingMutex);
     hwnd = handle();
+    foregroundWatch.start(hwnd);
     return true;
 }
 
@@ -122,9 +123,11 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_TRAYICON:
         switch (LOWORD(lParam)) {
         case WM_LBUTTONUP:
+        case NIN_KEYSELECT:
             settingsWindow.open(hInstance, settings);
             break;
-        case WM_RBUTTONUP:
+        // A right click sends WM_RBUTTONUP and then WM_CONTEXTMENU to
+        // version-4 icons; the keyboard only the latter. One menu, once.
         case WM_CONTEXTMENU:
             showTrayMenu();
             break;

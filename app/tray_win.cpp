@@ -77,11 +77,12 @@ void App::showTrayMenu() {
     POINT cursor{};
     GetCursorPos(&cursor);
     // Without the foreground the menu would not close when clicked away from.
-    // The window the user was writing in gets it back afterwards, before the
-    // chosen command runs: a take started or stopped here types into it.
-    const HWND previous = GetForegroundWindow();
+    // The window the user was writing in (not the taskbar their click made
+    // the foreground) gets it back afterwards, before the chosen command
+    // runs: a take started or stopped here types into it.
+    const HWND previous = foregroundWatch.userWindow();
     SetForegroundWindow(hwnd);
     TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
     PostMessageW(hwnd, WM_NULL, 0, 0);
-    if (previous != nullptr && previous != hwnd && IsWindow(previous)) SetForegroundWindow(previous);
+    if (previous != nullptr && IsWindow(previous)) SetForegroundWindow(previous);
 }

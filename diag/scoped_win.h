@@ -130,6 +130,11 @@ struct WindowDestroyer {
 };
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
+struct WinEventUnhooker {
+    void operator()(HWINEVENTHOOK hook) const { UnhookWinEvent(hook); }
+};
+using UniqueWinEventHook = std::unique_ptr<std::remove_pointer_t<HWINEVENTHOOK>, WinEventUnhooker>;
+
 struct MenuDestroyer {
     void operator()(HMENU menu) const { DestroyMenu(menu); }
 };

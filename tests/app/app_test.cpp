@@ -135,7 +135,7 @@ protected:
             }
             EndMenu();
         });
-        SendMessageW(app->window(), WM_TRAYICON, 0, MAKELPARAM(WM_RBUTTONUP, 0));
+        SendMessageW(app->window(), WM_TRAYICON, 0, MAKELPARAM(WM_CONTEXTMENU, 0));
         pumpMessagesFor(100ms);
         return shown;
     }
@@ -214,7 +214,7 @@ TEST_F(AppStory, TheMenusFirstItemStopsATakeAndIsGreyedWhileTranscribing) {
     const auto openMenu = [&] {
         item.clear();
         SetTimer(nullptr, 0, 300, readMenu);
-        SendMessageW(app->window(), WM_TRAYICON, 0, MAKELPARAM(WM_RBUTTONUP, 0));
+        SendMessageW(app->window(), WM_TRAYICON, 0, MAKELPARAM(WM_CONTEXTMENU, 0));
         pumpMessagesFor(100ms);
     };
 

@@ -1,6 +1,7 @@
 #include "tests/e2e/program_under_test.h"
 
 #include <filesystem>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -18,6 +19,46 @@ namespace {
 
 HWND findProgramWindow(const wchar_t* className) {
     return FindWindowW(className, nullptr);
+}
+
+// Wine shows the icons in a small window of its own; the program's is the
+// only one there.
+bool trayIconCentre(POINT& centre) {
+    const HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    const HWND icon = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr);
+    if (icon == nullptr || FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr) != nullptr) return false;
+    RECT rect{};
+    GetWindowRect(icon, &rect);
+    centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    return true;
+}
+
+void clickAt(POINT point, bool right) {
+    SetCursorPos(point.x, point.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+HWND shownMenuOf(DWORD process) {
+    for (HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu != nullptr;
+         menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (owner == process && IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
 }
 
 }  // namespace
@@ -180,6 +221,28 @@ HWND ProgramUnderTest::settingsWindow() const { return findProgramWindow(L"Vorni
 bool ProgramUnderTest::settingsShown() const { return IsWindowVisible(settingsWindow()) != FALSE; }
 
 void ProgramUnderTest::command(int id) const { PostMessageW(hiddenWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+bool ProgramUnderTest::chooseFromTrayMenu(MenuItem item) const {
+    POINT icon{};
+    if (!trayIconCentre(icon)) return false;
+    const DWORD process = GetProcessId(processInfo.hProcess);
+    clickAt(icon, true);
+    HWND menu = nullptr;
+    if (!waitUntil([&] { return (menu = shownMenuOf(process)) != nullptr; }, 5s)) return false;
+    std::this_thread::sleep_for(100ms);  // the menu takes the input once it has drawn itself
+    RECT rect{};
+    GetWindowRect(menu, &rect);
+    const LONG middle = (rect.left + rect.right) / 2;
+    if (item == MenuItem::Toggle) {
+        clickAt({middle, rect.top + 8}, false);
+    } else if (item == MenuItem::Exit) {
+        clickAt({middle, rect.bottom - 8}, false);
+    } else {
+        for (int down = 0; down <= static_cast<int>(item); ++down) pressKeys(0, VK_DOWN);
+        pressKeys(0, VK_RETURN);
+    }
+    return waitUntil([&] { return shownMenuOf(process) == nullptr; }, 5s);
+}
 
 std::uint64_t ProgramUnderTest::residentBytes() const {
     // Wine's processes are Linux processes; their command line holds the

@@ -66,6 +66,13 @@ public:
     bool settingsShown() const;
     // A menu command to the hidden window, as the tray menu sends it.
     void command(int id) const;
+    // The tray menu's items as the menu lists them.
+    enum class MenuItem { Toggle, CopyLastText, Settings, OpenLog, Exit };
+    // What the user does: a right click on the program's icon in the tray
+    // (Wine's own tray window), then the item chosen, the first and the last
+    // with a click, those between with the arrow keys and Enter. True once
+    // the menu has closed again.
+    bool chooseFromTrayMenu(MenuItem item) const;
 
     const std::wstring& folder() const { return place; }
     HANDLE process() const { return processInfo.hProcess; }

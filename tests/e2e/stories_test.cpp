@@ -225,7 +225,8 @@ std::wstring messageBoxText(HWND box) {
 
 }  // namespace
 
-TEST_F(Stories, AHotkeyTakenByAnotherProgramIsReportedAndTheMenuStillWorks) {
+TEST_F(Stories, AHotkeyTakenByAnotherProgramIsReportedAndTheTrayMenuDictatesInstead) {
+    using Item = ProgramUnderTest::MenuItem;
     ASSERT_TRUE(writeSettings(onboardedSettings()));
     ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'D'));
     ProgramUnderTest program("Menyu orqali");
@@ -237,16 +238,25 @@ TEST_F(Stories, AHotkeyTakenByAnotherProgramIsReportedAndTheMenuStillWorks) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_NE(programLog().find("XATO: hotkey band \u2014 Ctrl+Alt+D"), std::string::npos);
 
+    // Clicks on the icon and its menu: the text still goes where the user
+    // was writing, and their clipboard comes back.
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
-    program.command(100);
+    putOnClipboard(L"eski matn");
+    ASSERT_TRUE(program.chooseFromTrayMenu(Item::Toggle));
     ASSERT_TRUE(waitFor([&] { return program.overlayText() == kRecordingOverlay; }));
     ASSERT_TRUE(playIntoMicrophone("speech"));
     std::this_thread::sleep_for(300ms);
-    program.command(100);
-    EXPECT_EQ(target.waitFor(L"Menyu orqali", 20000), L"Menyu orqali");
+    ASSERT_TRUE(program.chooseFromTrayMenu(Item::Toggle));
+    EXPECT_EQ(target.waitFor(L"Menyu orqali", 20000), L"Menyu orqali") << programLog();
+    EXPECT_TRUE(waitFor([] { return clipboardText() == L"eski matn"; }, 5s)) << toUtf8(clipboardText());
     UnregisterHotKey(nullptr, 7);
-    EXPECT_TRUE(program.quit());
+
+    ASSERT_TRUE(program.chooseFromTrayMenu(Item::CopyLastText));
+    EXPECT_TRUE(waitFor([] { return clipboardText() == L"Menyu orqali"; }, 5s)) << toUtf8(clipboardText());
+    ASSERT_TRUE(program.chooseFromTrayMenu(Item::Exit));
+    EXPECT_EQ(WaitForSingleObject(program.process(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(program.exitCode(), 0u);
 }
 
 TEST_F(Stories, ANewHotkeySavedInTheSettingsReplacesTheOldOne) {
@@ -325,4 +335,70 @@ TEST_F(Stories, ALongDictationAndTwentyInARowAllArriveWithoutGrowingMemory) {
     ASSERT_GT(afterSecond, 0u);
     EXPECT_LT(afterLast, afterSecond + 8 * 1048576) << "no growth from one dictation to the next";
     EXPECT_TRUE(program.quit());
+}
+
+namespace {
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+}  // namespace
+
+// Presses while the model loads and warms up, in quick succession, and
+// around a microphone pulled out and put back: each one is answered at
+// once, and each take ends. A press lost or a blocked program would leave a
+// take running for good.
+TEST_F(Stories, EveryHotkeyPressIsAnsweredDuringLoadingAndDeviceChanges) {
+    std::chrono::milliseconds slowest{0};
+    const auto answered = [&](const std::function<bool()>& condition) {
+        const auto pressed = std::chrono::steady_clock::now();
+        const bool yes = waitFor(condition, 3s);
+        slowest = std::max(slowest, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - pressed));
+        return yes;
+    };
+    for (int run = 1; run <= 3; ++run) {
+        // The first run opens the settings window as well.
+        if (run > 1) {
+            ASSERT_TRUE(writeSettings(onboardedSettings()));
+        }
+        // A base-size model: its load and warm-up last seconds under Wine.
+        ProgramUnderTest program("Salom", ProgramUnderTest::Model::Scripted, "base");
+        const std::size_t earlierRuns = programLog().size();
+        const auto thisRun = [earlierRuns] { return programLog().substr(earlierRuns); };
+        ASSERT_TRUE(program.start());
+        const auto ended = [&thisRun](std::size_t takes) {
+            return [&thisRun, takes] { return occurrences(thisRun(), " yozish tugadi") == takes; };
+        };
+        const auto recording = [&program] { return program.overlayText() == kRecordingOverlay; };
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(answered(recording)) << "run " << run << ", during the warm-up";
+        ASSERT_EQ(thisRun().find("isitish tugadi"), std::string::npos) << "the warm-up was over before the press";
+        std::this_thread::sleep_for(1200ms);
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(answered(ended(1))) << "run " << run << ", stopped during the warm-up\n" << thisRun();
+        ASSERT_TRUE(waitFor([&] { return !program.overlayShown() || program.overlayText() != L"Matnga o'girilmoqda\u2026"; },
+                            30s));
+
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        std::this_thread::sleep_for(150ms);
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(answered(ended(2))) << "run " << run << ", two quick presses\n" << thisRun();
+
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(answered(recording)) << "run " << run << ", before the microphone goes";
+        ASSERT_TRUE(harnessRequest(L"unplug"));
+        ASSERT_TRUE(waitFor(ended(3), 5s)) << "run " << run << ", the microphone pulled out\n" << thisRun();
+        ASSERT_TRUE(harnessRequest(L"replug"));
+        ASSERT_TRUE(waitFor([&] { return !program.overlayShown(); }, 10s)) << toUtf8(program.overlayText());
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(answered(recording)) << "run " << run << ", the microphone back";
+        pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+        ASSERT_TRUE(answered(ended(4))) << "run " << run << "\n" << thisRun();
+        EXPECT_TRUE(program.quit());
+    }
+    std::printf("the slowest answer to a press took %lld ms\n", static_cast<long long>(slowest.count()));
 }
