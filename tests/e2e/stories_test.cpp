@@ -283,7 +283,7 @@ TEST_F(Stories, ANewHotkeySavedInTheSettingsReplacesTheOldOne) {
     EXPECT_TRUE(program.quit());
 }
 
-TEST_F(Stories, QuittingWhileTranscribingWaitsForTheResultAndInsertsNothing) {
+TEST_F(Stories, QuittingWhileTranscribingAbandonsTheRecognitionAndInsertsNothing) {
     ASSERT_TRUE(writeSettings(onboardedSettings()));
     // A base-size model: its recognition lasts seconds, long enough to quit
     // in the middle of it on any machine.
