@@ -88,8 +88,10 @@ public:
     // What the user is told: the log line (when there is one), the strip and the balloon.
     void tell(const Notices& notices);
 
-    // The end of a run, after the message loop: a take still recording is
-    // thrown away, the hotkey and the tray icon go.
+    // The end of a run, after the message loop or when Windows ends the
+    // session: a take still recording is thrown away, the hotkey and the tray
+    // icon go, the recognition running is abandoned, the service stops and
+    // the log's last line is written. Once; later calls do nothing.
     void endRun();
 
     HWND window() const { return hwnd; }
@@ -117,6 +119,7 @@ private:
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;  // the window's handle, read by postResult under pendingMutex
     NOTIFYICONDATAW nid{};
+    UniqueIcon trayIcon;
     bool trayAdded = false;
     Settings settings;
     AudioRecorder recorder;
@@ -125,6 +128,7 @@ private:
     ForegroundWatch foregroundWatch;  // where the tray menu's commands belong
     bool recording = false;
     bool busy = false;
+    bool runEnded = false;
     // Every recognised text, kept until the next: it can always be copied
     // again from the tray menu, whatever became of its insertion.
     std::wstring lastText;

@@ -5,6 +5,7 @@
 #include <wtsapi32.h>
 
 #include "audio/sample_convert.h"
+#include "diag/folders.h"
 #include "diag/log.h"
 #include "settings/settings_file.h"
 
@@ -36,6 +37,10 @@ bool App::init(HINSTANCE instance) {
     settingsWindow.setOnSaved([this](const Settings& saved) { applySettings(saved); });
     if (!settings.didOnboard) {
         settings.didOnboard = true;
+        if (settings.autoStart && runsFromTemporaryFolder()) {
+            settings.autoStart = false;
+            logLine(L"autostart yoqilmadi: dastur vaqtinchalik papkadan ishga tushirilgan (" + exePath() + L")");
+        }
         if (surroundings.settingsWindow.setAutostart) surroundings.settingsWindow.setAutostart(settings.autoStart);
         if (surroundings.settingsWindow.saveSettings) surroundings.settingsWindow.saveSettings(settings);
         PostMessageW(hwnd, WM_COMMAND, ID_SETTINGS, 0);
@@ -55,6 +60,13 @@ bool App::createHiddenWindow(HINSTANCE instance) {
     const std::lock_guard<std::mutex> lock(pendingMutex);
     hwnd = handle();
     foregroundWatch.start(hwnd);
+    // Run as administrator, the window would not hear Explorer's restart or
+    // a second start of the program (both sent from ordinary processes).
+    for (const UINT message : {msgTaskbarCreated, msgShowSettings}) {
+        if (message != 0 && !ChangeWindowMessageFilterEx(hwnd, message, MSGFLT_ALLOW, nullptr)) {
+            logLine(L"XATO: xabar filtri o'zgartirilmadi (" + std::to_wstring(GetLastError()) + L")");
+        }
+    }
     return true;
 }
 
@@ -70,9 +82,16 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     switch (message) {
     case WM_DESTROY:
-    case WM_ENDSESSION:
         removeTrayIcon();
         PostQuitMessage(0);
+        return 0;
+    case WM_ENDSESSION:
+        // FALSE: the log-off was cancelled, the program goes on. TRUE: the
+        // process may end as soon as this returns, so the run ends here.
+        if (wParam != FALSE) {
+            endRun();
+            PostQuitMessage(0);
+        }
         return 0;
     case WM_NCDESTROY: {
         const std::lock_guard<std::mutex> lock(pendingMutex);  // postResult reads it on the worker
@@ -206,21 +225,17 @@ void App::transcribe(const std::vector<float>& samples) {
 }
 
 void App::postResult(TranscribeResult result) {
-    {
-        const std::lock_guard<std::mutex> lock(pendingMutex);
-        pendingResult = std::make_unique<TranscribeResult>(std::move(result));
-    }
-    postToWindow(WM_TRANSCRIBED);
+    const std::lock_guard<std::mutex> lock(pendingMutex);
+    if (hwnd == nullptr) return;  // the window is gone: nobody is left to take it
+    pendingResult = std::make_unique<TranscribeResult>(std::move(result));
+    PostMessageW(hwnd, WM_TRANSCRIBED, 0, 0);
 }
 
-// From any thread: the window may be going away meanwhile.
+// From any thread. Posted under the lock the window's end takes, so the
+// handle is never one that has meanwhile gone (or been given to another window).
 void App::postToWindow(UINT message) {
-    HWND target = nullptr;
-    {
-        const std::lock_guard<std::mutex> lock(pendingMutex);
-        target = hwnd;
-    }
-    if (target != nullptr) PostMessageW(target, message, 0, 0);
+    const std::lock_guard<std::mutex> lock(pendingMutex);
+    if (hwnd != nullptr) PostMessageW(hwnd, message, 0, 0);
 }
 
 void App::applySettings(const Settings& saved) {
@@ -253,6 +268,8 @@ bool App::registerHotkey() {
 }
 
 void App::endRun() {
+    if (runEnded) return;
+    runEnded = true;
     if (recording) {
         recording = false;
         recorder.stop();  // the take is thrown away
@@ -261,4 +278,8 @@ void App::endRun() {
     UnregisterHotKey(hwnd, HOTKEY_ID);
     WTSUnRegisterSessionNotification(hwnd);
     removeTrayIcon();
+    // A recognition still running is abandoned: quitting never waits for a long take.
+    service.abandonWork();
+    service.shutdown();
+    logLine(kClosedLogLine);
 }

@@ -13,3 +13,10 @@ std::wstring autostartCommand();
 bool isAutostartEnabled();
 // Writes or removes the Run value; failures are logged, never shown.
 bool setAutostart(bool enable);
+
+// The path lies inside the folder (letter case and short 8.3 names aside).
+bool isInsideFolder(const std::wstring& path, const std::wstring& folder);
+// This executable runs from the user's temporary folder, as a program
+// started from inside a zip opened in Explorer does: an autostart entry
+// would point at a copy Windows deletes.
+bool runsFromTemporaryFolder();

@@ -12,6 +12,18 @@ namespace {
 
 constexpr DWORD kValueBufferBytes = 2048;
 
+// The long form of an existing path ("C:\\Users\\ABCDEF~1" becomes the
+// user's name); the path as given when it cannot be had.
+std::wstring longPath(const std::wstring& path) {
+    const DWORD length = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (length == 0) return path;
+    std::wstring result(length, L'\0');
+    const DWORD written = GetLongPathNameW(path.c_str(), result.data(), length);
+    if (written == 0 || written >= length) return path;
+    result.resize(written);
+    return result;
+}
+
 }  // namespace
 
 std::wstring autostartCommand() {
@@ -60,4 +72,20 @@ bool setAutostart(bool enable) {
     }
     logLine(enable ? L"avtostart yoqildi" : L"avtostart o'chirildi");
     return true;
+}
+
+bool isInsideFolder(const std::wstring& path, const std::wstring& folder) {
+    const std::wstring longFolder = longPath(folder);
+    const std::wstring longFile = longPath(path);
+    std::size_t length = longFolder.size();
+    while (length > 0 && (longFolder[length - 1] == L'\\' || longFolder[length - 1] == L'/')) --length;
+    if (length == 0 || longFile.size() <= length || (longFile[length] != L'\\' && longFile[length] != L'/')) return false;
+    return CompareStringOrdinal(longFile.c_str(), static_cast<int>(length), longFolder.c_str(), static_cast<int>(length),
+                                TRUE) == CSTR_EQUAL;
+}
+
+bool runsFromTemporaryFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    return length > 0 && length <= MAX_PATH && isInsideFolder(exePath(), temp);
 }

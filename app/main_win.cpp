@@ -9,6 +9,9 @@
 #include "diag/scoped_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // DLLs loaded from here on come from the program's folder and the
+    // system's, never from the current directory.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     registerAppMessages();
 
     UniqueHandle singleInstance(CreateMutexW(nullptr, TRUE, L"Global\\VornikaSingleInstance"));
@@ -35,10 +38,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchThreadMessage(message);
 
     app.endRun();
-    // A recognition still running is abandoned: quitting never waits for a long take.
-    service.abandonWork();
-    service.shutdown();
-    logLine(kClosedLogLine);
     singleInstance.reset();
     return 0;
 }

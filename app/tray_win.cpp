@@ -22,11 +22,16 @@ bool App::addTrayIcon() {
     nid.cbSize = sizeof(nid);
     nid.hWnd = hwnd;
     nid.uID = 1;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // Version-4 icons show the standard tooltip only when asked to.
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     nid.uCallbackMessage = WM_TRAYICON;
-    nid.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(101), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    if (nid.hIcon == nullptr) nid.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    // Loaded once: the icon comes back after every Explorer restart.
+    if (!trayIcon) {
+        trayIcon.reset(static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(101), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                     LR_DEFAULTCOLOR)));
+    }
+    nid.hIcon = trayIcon ? trayIcon.get() : LoadIconW(nullptr, IDI_APPLICATION);  // the stock icon is shared
     copyCut(nid.szTip, kIdleTip);
     trayAdded = surroundings.notifyIcon && surroundings.notifyIcon(NIM_ADD, nid);
     if (trayAdded) {
@@ -46,7 +51,7 @@ void App::removeTrayIcon() {
 
 void App::setTrayTip(const std::wstring& text) {
     if (!trayAdded) return;
-    nid.uFlags = NIF_TIP;
+    nid.uFlags = NIF_TIP | NIF_SHOWTIP;
     copyCut(nid.szTip, fitTrayTip(text));
     surroundings.notifyIcon(NIM_MODIFY, nid);
 }

@@ -179,6 +179,11 @@ struct AudioRecorder::CaptureStream {
             return false;
         }
         format = packetFormatOfMix(mix.get());
+        if (!canDownmix(format)) {
+            logLine(L"XATO: mikrofon formati o'qilmaydi: " + std::to_wstring(format.bitsPerSample) + L" bit, " +
+                    std::to_wstring(format.channels) + L" kanal, blok " + std::to_wstring(format.frameBytes));
+            return false;
+        }
         event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         if (!event) return false;
         const HRESULT initialised = client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_EVENTCALLBACK,

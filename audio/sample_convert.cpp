@@ -23,10 +23,7 @@ double readFloat64(const std::uint8_t* p) {
 }
 
 float readSample(const std::uint8_t* p, const PacketFormat& format) {
-    if (format.isFloat) {
-        if (format.bitsPerSample == 32) return readFloat32(p);
-        return static_cast<float>(readFloat64(p));
-    }
+    if (format.isFloat) return format.bitsPerSample == 32 ? readFloat32(p) : static_cast<float>(readFloat64(p));
     switch (format.bitsPerSample) {
     case 16: {
         auto value = static_cast<std::int16_t>(std::uint16_t(p[0]) | std::uint16_t(p[1]) << 8);
@@ -89,10 +86,18 @@ float peakOf(const std::vector<float>& samples) {
 
 }  // namespace
 
+bool canDownmix(const PacketFormat& format) {
+    const bool width = format.isFloat ? format.bitsPerSample == 32 || format.bitsPerSample == 64
+                                      : format.bitsPerSample == 16 || format.bitsPerSample == 24 ||
+                                            format.bitsPerSample == 32;
+    return width && format.channels > 0 &&
+           format.frameBytes >= static_cast<std::size_t>(format.channels) * (format.bitsPerSample / 8);
+}
+
 void downmixPacket(const std::uint8_t* data, std::size_t frames, const PacketFormat& format,
                    std::vector<float>& out) {
-    if (format.channels == 0) {
-        // A format without channels has nothing to average; keep one value per frame.
+    if (!canDownmix(format)) {
+        // Nothing of a layout it cannot read is read; the take keeps its length.
         out.insert(out.end(), frames, 0.0f);
         return;
     }

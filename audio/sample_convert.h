@@ -24,7 +24,12 @@ struct TakeAnalysis {
     float seconds = 0.0f;
 };
 
-// Appends one float per frame: the mean of the frame's channels.
+// 16-, 24- or 32-bit integers or 32- or 64-bit floats, at least one channel,
+// and frames that hold every channel's sample.
+bool canDownmix(const PacketFormat& format);
+
+// Appends one float per frame: the mean of the frame's channels; zeros for a
+// layout it cannot read.
 void downmixPacket(const std::uint8_t* data, std::size_t frames, const PacketFormat& format,
                    std::vector<float>& out);
 

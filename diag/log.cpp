@@ -11,6 +11,15 @@ namespace {
 
 std::mutex logMutex;
 std::wstring logPath;  // written only by initLog
+std::uint64_t logBytes = 0;  // the log's size as this process last knew it
+
+// The log becomes dictation.log.1, replacing an older one.
+void setLogAside() {
+    const std::wstring previous = logPath + L".1";
+    deleteFile(previous);
+    renameFile(logPath, previous);
+    logBytes = 0;
+}
 
 const wchar_t kLogFileName[] = L"dictation.log";
 
@@ -28,18 +37,21 @@ void logLine(const std::wstring& text) {
     writeDebugOutput(L"[velto] " + text + L"\n");
     const std::lock_guard lock(logMutex);
     if (logPath.empty()) return;
-    appendToFile(logPath, toUtf8(formatLogStamp(localTimeNow()) + L" " + text + L"\r\n"));
+    const std::string line = toUtf8(formatLogStamp(localTimeNow()) + L" " + text + L"\r\n");
+    // A program that runs for weeks keeps its log within the limit too.
+    if (logBytes + line.size() > kLogRotationBytes) {
+        logBytes = fileSize(logPath).value_or(0);  // another program may have emptied or removed it
+        if (logBytes > 0 && logBytes + line.size() > kLogRotationBytes) setLogAside();
+    }
+    if (appendToFile(logPath, line)) logBytes += line.size();
 }
 
 void initLogIn(const std::wstring& folder) {
     const std::lock_guard lock(logMutex);
     if (folder.empty()) return;
     logPath = folder + kPathSeparator + kLogFileName;
-    if (const auto size = fileSize(logPath); size && *size > kLogRotationBytes) {
-        const std::wstring previous = logPath + L".1";
-        deleteFile(previous);
-        renameFile(logPath, previous);
-    }
+    logBytes = fileSize(logPath).value_or(0);
+    if (logBytes > kLogRotationBytes) setLogAside();
 }
 
 void initLog() {

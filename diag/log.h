@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr std::uint64_t kLogRotationBytes = 2097152;  // a larger log is set aside at start-up
+// A larger log is set aside at start-up, and before a line that would take
+// it past this size.
+inline constexpr std::uint64_t kLogRotationBytes = 2097152;
 
 // Any thread, any time. The text carries no line end.
 void logLine(const std::wstring& text);

@@ -10,6 +10,8 @@
 #include <ggml.h>
 #include <whisper.h>
 
+#include "diag/encoding.h"
+#include "diag/folders.h"
 #include "engine/model_file_check.h"
 #include "engine/velto_internal.h"
 #include "engine/velto_params.h"
@@ -64,7 +66,9 @@ extern "C" int velto_load(const char* modelPath, int useGpu) {
         setLastError("empty model path");
         return 1;
     }
-    ggml_backend_load_all();
+    // From the program's own folder only: the library would also search the
+    // current directory, where anyone may have put a DLL named like a backend.
+    ggml_backend_load_all_from_path(toUtf8(exeDirectory()).c_str());
     // Without any compute device the library aborts the process while creating
     // the context; say so instead.
     if (ggml_backend_dev_count() == 0) {

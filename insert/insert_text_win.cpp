@@ -1,8 +1,10 @@
 #include "insert/insert_text.h"
 
 #include <chrono>
+#include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <windows.h>
 
@@ -49,14 +51,18 @@ bool typeText(const std::wstring& text) {
 // what the paste put there: anything copied since is the user's and stays.
 void restoreClipboardLater(HWND owner, std::wstring saved, std::wstring pasted) {
     std::this_thread::sleep_for(kRestoreDelay);
-    replaceClipboardTextIf(owner, pasted, saved);
+    try {
+        replaceClipboardTextIf(owner, pasted, saved);
+    } catch (const std::exception&) {  // out of memory: the dictation stays on the clipboard
+        logLine(L"XATO: clipboard qaytarilmadi");
+    }
 }
 
 // One thread per paste; without one the earlier text is not given back.
 void startRestore(HWND owner, std::wstring saved, const std::wstring& pasted) {
     try {
         std::thread(restoreClipboardLater, owner, std::move(saved), pasted).detach();
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {  // no thread, or no memory for its copy of the texts
         logLine(L"XATO: clipboard qaytarilmaydi (oqim ochilmadi)");
     }
 }
@@ -67,6 +73,22 @@ DWORD foregroundProcess() {
     DWORD process = 0;
     if (window != nullptr) GetWindowThreadProcessId(window, &process);
     return process;
+}
+
+// The mandatory integrity level of the process's token (its label's last
+// sub-authority); none when it cannot be read.
+std::optional<DWORD> integrityLevel(HANDLE process) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &raw)) return std::nullopt;
+    const UniqueHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+    if (size < sizeof(TOKEN_MANDATORY_LABEL)) return std::nullopt;
+    std::vector<BYTE> buffer(size);
+    if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), size, &size)) return std::nullopt;
+    const PSID label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+    if (label == nullptr || !IsValidSid(label) || *GetSidSubAuthorityCount(label) == 0) return std::nullopt;
+    return *GetSidSubAuthority(label, *GetSidSubAuthorityCount(label) - 1u);
 }
 
 }  // namespace
@@ -107,6 +129,11 @@ bool foregroundIsOwnOrMissing() {
 bool isForegroundElevated() {
     const DWORD process = foregroundProcess();
     if (process == 0) return false;
+    // Any process of the same user may be opened with limited query rights,
+    // an elevated one too; what tells is its integrity level.
     const UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
-    return !handle;
+    if (!handle) return true;
+    const std::optional<DWORD> theirs = integrityLevel(handle.get());
+    const std::optional<DWORD> ours = integrityLevel(GetCurrentProcess());
+    return !theirs || !ours || *theirs > *ours;
 }

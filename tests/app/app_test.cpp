@@ -155,7 +155,7 @@ TEST_F(AppStory, TheTrayIconFollowsTheCycleAndComesBackAfterTheTaskbar) {
     EXPECT_EQ(calls[0].action, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(calls[0].data.uID, 1u);
     EXPECT_EQ(calls[0].data.uCallbackMessage, static_cast<UINT>(WM_TRAYICON));
-    EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_NE(calls[0].data.hIcon, nullptr);
     EXPECT_STREQ(calls[0].data.szTip, L"Vornika");
     EXPECT_EQ(calls[1].action, static_cast<DWORD>(NIM_SETVERSION));
@@ -174,6 +174,7 @@ TEST_F(AppStory, TheTrayIconFollowsTheCycleAndComesBackAfterTheTaskbar) {
     ASSERT_GT(calls.size(), before);
     EXPECT_EQ(calls[before].action, static_cast<DWORD>(NIM_ADD));
     EXPECT_STREQ(calls[before].data.szTip, L"Vornika");
+    EXPECT_EQ(calls[before].data.hIcon, calls[0].data.hIcon) << "the icon loaded once, not once per restart";
     EXPECT_TRUE(app->isRecording()) << "the take goes on";
 
     speak();
@@ -262,7 +263,7 @@ TEST_F(AppStory, ProblemsGetTheirBalloonsAndTheTooltipNeverRepeatsThem) {
     app->deliverResult({L"", L"", 0.5});
     EXPECT_EQ(overlayText(), L"Ovoz aniqlanmadi \u2014 balandroq gapiring");
     ASSERT_EQ(calls.size(), balloons + 1) << "only the tooltip";
-    EXPECT_EQ(calls.back().data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(calls.back().data.uFlags, static_cast<UINT>(NIF_TIP | NIF_SHOWTIP));
     EXPECT_STREQ(calls.back().data.szTip, L"Vornika");
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "diag/encoding.h"
 #include "diag/folders.h"
 #include "diag/log.h"
 #include "tests/support/logged_lines.h"
@@ -99,4 +100,28 @@ TEST_F(Autostart, DisablingTwiceSucceeds) {
     EXPECT_FALSE(isAutostartEnabled());
     EXPECT_EQ(loggedTexts(),
               (std::vector<std::wstring>{L"avtostart yoqildi", L"avtostart o'chirildi", L"avtostart o'chirildi"}));
+}
+
+// A copy started from inside a zip opened in Explorer runs from the temporary
+// folder; nothing else does.
+TEST(TemporaryFolder, APathIsInsideItsFolderOnlyAsAWholeFolderName) {
+    TempFolder folder;
+    const std::wstring base = folder.path();
+    std::wstring upper = base;
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    const struct {
+        std::wstring path, folder;
+        bool inside;
+    } cases[] = {
+        {base + L"\\Vornika.exe", base, true},
+        {base + L"\\Temp1_vornika.zip\\Vornika.exe", upper + L"\\", true},
+        {L"C:\\Users\\\u0410\u0437\u0438\u0437\\AppData\\Local\\Temp\\v\\Vornika.exe",
+         L"c:\\users\\\u0430\u0437\u0438\u0437\\appdata\\local\\temp", true},
+        {base + L"2\\Vornika.exe", base, false},
+        {base, base, false},
+        {L"D:\\Vornika\\Vornika.exe", base, false},
+        {base + L"\\Vornika.exe", L"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(isInsideFolder(c.path, c.folder), c.inside) << toUtf8(c.path);
+    EXPECT_FALSE(runsFromTemporaryFolder()) << "the tests run from the build folder";
 }

@@ -60,11 +60,32 @@ TEST(Downmix, IntegerLayoutsAndScales) {
     expectFloats(out, {-1.0f, 0.5f});
 }
 
-TEST(Downmix, FloatOtherThan32BitsReadsDoubles) {
+TEST(Downmix, SixtyFourBitFloatsAreDoubles) {
     const std::vector<double> doubles{0.25, -0.75};
     std::vector<float> out;
     downmixPacket(bytesOf(doubles).data(), 1, {true, 64, 16, 2}, out);
     expectFloats(out, {-0.25f});
+}
+
+// A frame is never read past its sample width or its block.
+TEST(Downmix, LayoutsItCannotReadGiveZerosWithoutReadingThem) {
+    const struct {
+        PacketFormat format;
+        bool readable;
+    } cases[] = {
+        {{true, 32, 8, 2}, true},   {{true, 64, 8, 1}, true},   {{false, 24, 6, 2}, true},
+        {{true, 16, 4, 2}, false},  {{true, 24, 6, 2}, false},  {{false, 8, 2, 2}, false},
+        {{false, 16, 2, 2}, false}, {{true, 64, 8, 2}, false},  {{false, 16, 4, 0}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(canDownmix(c.format), c.readable) << c.format.bitsPerSample << " bits, " << c.format.frameBytes;
+        if (c.readable) continue;
+        // Exactly the packet's bytes; a read past them is an ASan failure.
+        const std::vector<std::uint8_t> packet(2u * c.format.frameBytes, 0x40);
+        std::vector<float> out;
+        downmixPacket(packet.data(), 2, c.format, out);
+        expectFloats(out, {0, 0});
+    }
 }
 
 TEST(Downmix, UnsupportedIntegerWidthsGiveZeros) {

@@ -94,6 +94,14 @@ TEST(Log, RotatesOnlyALogLargerThanTwoMebibytes) {
     const std::vector<std::string> lines = fileLines(log);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(19), " --- ilova ishga tushdi ---");
+
+    // A run of weeks: the line that would pass the limit starts a new log.
+    ASSERT_TRUE(writeFileOfSize(log, kLogRotationBytes - 10, 'c'));
+    initLogIn(folder.path());
+    logLine(L"bir");
+    EXPECT_EQ(fs::file_size(fsPath(previous)), kLogRotationBytes - 10);
+    ASSERT_EQ(fileLines(log).size(), 1u);
+    EXPECT_EQ(fileLines(log)[0].substr(19), " bir");
 }
 
 TEST(Log, ConcurrentLinesNeverInterleave) {

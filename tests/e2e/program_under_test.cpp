@@ -105,6 +105,11 @@ bool playIntoMicrophone(const std::string& sound, bool wait) {
     return harnessRequest(wait ? L"play" : L"play-async", sound, 180s);  // the longest sound plays two minutes
 }
 
+bool trayIconShown() {
+    POINT ignored{};
+    return trayIconCentre(ignored);
+}
+
 void pressKeys(UINT modifiers, UINT key) {
     std::vector<INPUT> inputs;
     const auto add = [&](WORD vk, bool up) {

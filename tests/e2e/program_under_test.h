@@ -27,6 +27,9 @@ std::string waitForLog(const std::string& text, std::chrono::milliseconds limit 
 // The harness plays a sound into the virtual microphone (tests/harness/session.sh --audio).
 bool playIntoMicrophone(const std::string& sound, bool wait = true);
 
+// An icon shows in Wine's own tray window (the program's: no other is there).
+bool trayIconShown();
+
 // Ctrl+Alt+D (or another combination) as keystrokes from this process.
 void pressKeys(UINT modifiers, UINT key);
 

@@ -402,3 +402,30 @@ TEST_F(Stories, EveryHotkeyPressIsAnsweredDuringLoadingAndDeviceChanges) {
     }
     std::printf("the slowest answer to a press took %lld ms\n", static_cast<long long>(slowest.count()));
 }
+
+// Windows asks before it ends the session, then says whether it does.
+TEST_F(Stories, ACancelledLogOffChangesNothingAndARealOneEndsTheRunAtOnce) {
+    ASSERT_TRUE(writeSettings(onboardedSettings()));
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.start());
+    const HWND hidden = program.hiddenWindow();
+    const auto send = [hidden](UINT message, WPARAM wParam) {
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutW(hidden, message, wParam, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer) != 0;
+    };
+    ASSERT_TRUE(send(WM_QUERYENDSESSION, 0));
+    ASSERT_TRUE(send(WM_ENDSESSION, FALSE));
+    pressKeys(MOD_CONTROL | MOD_ALT, 'D');
+    ASSERT_TRUE(waitFor([&] { return program.overlayText() == kRecordingOverlay; })) << "the log-off was cancelled";
+
+    // Once the handler has returned the process may be ended at any moment.
+    ASSERT_TRUE(send(WM_ENDSESSION, TRUE));
+    const std::string log = programLog();
+    EXPECT_EQ(lastLogLine(log), "--- ilova yopildi ---");
+    EXPECT_EQ(log.find("yozish tugadi"), std::string::npos) << "the take is thrown away";
+    EXPECT_FALSE(trayIconShown());
+    EXPECT_TRUE(RegisterHotKey(nullptr, 9, MOD_CONTROL | MOD_ALT, 'D')) << "the hotkey is free";
+    UnregisterHotKey(nullptr, 9);
+    EXPECT_EQ(WaitForSingleObject(program.process(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(program.exitCode(), 0u);
+}

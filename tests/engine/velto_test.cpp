@@ -14,6 +14,16 @@
 #include "engine/velto_params.h"
 #include "tests/engine/model_files.h"
 
+#ifdef _WIN32
+#include <filesystem>
+
+#include <windows.h>
+
+#include "diag/encoding.h"
+#include "diag/folders.h"
+#include "tests/support/temp_folder.h"
+#endif
+
 namespace {
 
 std::mutex logMutex;
@@ -230,3 +240,22 @@ TEST(NoBackend, LoadFailsWithAReasonInsteadOfAborting) {
     EXPECT_STREQ(velto_last_error(), "model not loaded");
     EXPECT_EQ(velto_load(testmodels::scripted().c_str(), 0), 1);
 }
+
+#ifdef _WIN32
+// Only the program's own folder is searched for backends: a DLL named like
+// one in the current directory never runs.
+TEST_F(Velto, ABackendPlantedInTheCurrentDirectoryIsNeverLoaded) {
+    namespace fs = std::filesystem;
+    const fs::path planted = fs::path(exeDirectory()).parent_path() / "planted" / "planted-backend.dll";
+    ASSERT_TRUE(fs::exists(planted)) << planted.string();
+    TempFolder current;
+    fs::copy_file(planted, fsPath(current / L"ggml-cpu-planted.dll"));
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(current.path().c_str()));
+    const int loaded = velto_load(testmodels::scripted().c_str(), 0);
+    SetCurrentDirectoryW(before);
+    EXPECT_EQ(loaded, 0) << velto_last_error();
+    EXPECT_EQ(GetEnvironmentVariableW(L"VORNIKA_PLANTED_BACKEND_RAN", nullptr, 0), 0u) << "the planted DLL ran";
+}
+#endif

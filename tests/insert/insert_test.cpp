@@ -144,6 +144,7 @@ TEST_F(Insert, HotkeyModifiersStillHeld) {
     SendInput(1, &release, sizeof(INPUT));
 }
 
-TEST_F(Insert, OurOwnWindowIsNotElevated) {
+// The target is another process of the same user, at the same integrity level.
+TEST_F(Insert, AnotherProgramOfTheSameUserIsNotElevated) {
     EXPECT_FALSE(isForegroundElevated());
 }

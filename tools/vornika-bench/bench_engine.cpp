@@ -8,6 +8,8 @@
 #include <ggml-backend.h>
 #include <whisper.h>
 
+#include "diag/encoding.h"
+#include "diag/folders.h"
 #include "engine/model_file_check.h"
 #include "engine/recognition_threads.h"
 #include "engine/velto.h"
@@ -97,7 +99,7 @@ std::vector<float> benchTake(double seconds) {
 }
 
 whisper_context* loadDirectly(const std::string& model, bool flashAttention) {
-    ggml_backend_load_all();
+    ggml_backend_load_all_from_path(toUtf8(exeDirectory()).c_str());
     whisper_context_params params = whisper_context_default_params();
     params.use_gpu = false;
     params.flash_attn = flashAttention;
