@@ -26,6 +26,7 @@
 inline constexpr UINT WM_TRAYICON = WM_APP + 1;
 inline constexpr UINT WM_TRANSCRIBED = WM_APP + 2;
 inline constexpr UINT WM_CAPTURE_LOST = WM_APP + 3;  // the capture thread: the microphone went away
+inline constexpr UINT WM_MODEL_CHECKED = WM_APP + 4;  // the worker: the model loaded ahead of a take, or did not
 inline constexpr int ID_TOGGLE = 100;
 inline constexpr int ID_SETTINGS = 101;
 inline constexpr int ID_OPEN_LOG = 102;
@@ -112,6 +113,12 @@ private:
     void onTakeClock();
     void onSessionChange(WPARAM change);
     void postToWindow(UINT message);
+    // Loads the model ahead of the first take; the outcome comes back as
+    // WM_MODEL_CHECKED, and a failure is told at once.
+    void checkModel();
+    void onModelChecked();
+    // The tray tip between takes: it says when the model is known not to load.
+    std::wstring idleTip() const;
     void removeTrayIcon();
 
     AppSurroundings surroundings;
@@ -132,6 +139,7 @@ private:
     // Every recognised text, kept until the next: it can always be copied
     // again from the tray menu, whatever became of its insertion.
     std::wstring lastText;
+    std::wstring modelProblem;  // why the model did not load; empty once a recognition succeeds
     std::chrono::steady_clock::time_point takeStarted;
     // While the session is locked nothing is typed; what the user is told
     // about a result waits for the unlock.
@@ -140,4 +148,5 @@ private:
     // Parked by the worker, taken by the GUI thread on WM_TRANSCRIBED.
     std::mutex pendingMutex;
     std::unique_ptr<TranscribeResult> pendingResult;
+    std::optional<std::wstring> pendingModelCheck;  // "" or why the model did not load
 };

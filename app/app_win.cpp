@@ -2,6 +2,8 @@
 
 #include "app/autostart.h"
 
+#include <utility>
+
 #include <wtsapi32.h>
 
 #include "audio/sample_convert.h"
@@ -47,8 +49,8 @@ bool App::init(HINSTANCE instance) {
     }
     service.setUseGpu(settings.useGpu);
     service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
-    service.requestPreload();
-    setTrayTip(kIdleTip);
+    checkModel();
+    setTrayTip(idleTip());
     return true;
 }
 
@@ -130,6 +132,9 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             onTakeClock();
         }
         return 0;
+    case WM_MODEL_CHECKED:
+        onModelChecked();
+        return 0;
     case WM_CAPTURE_LOST:
         endTakeWithoutUser(TakeInterruption::MicrophoneLost);
         return 0;
@@ -210,7 +215,7 @@ void App::stopAndTranscribe() {
     TakeAnalysis take;
     const std::vector<float> samples = endTake(take);
     if (take.verdict != TakeVerdict::Ok) {
-        setTrayTip(kIdleTip);
+        setTrayTip(idleTip());
         tell(takeNotices(take));
         return;
     }
@@ -250,9 +255,32 @@ void App::applySettings(const Settings& saved) {
     if (gpuChanged) {
         service.setUseGpu(settings.useGpu);
         service.unloadSoon();
-        service.requestPreload();
     }
+    checkModel();
 }
+
+void App::checkModel() {
+    service.requestPreload([this](std::wstring error) {
+        const std::lock_guard<std::mutex> lock(pendingMutex);
+        if (hwnd == nullptr) return;
+        pendingModelCheck = std::move(error);
+        PostMessageW(hwnd, WM_MODEL_CHECKED, 0, 0);
+    });
+}
+
+void App::onModelChecked() {
+    std::optional<std::wstring> outcome;
+    {
+        const std::lock_guard<std::mutex> lock(pendingMutex);
+        outcome.swap(pendingModelCheck);
+    }
+    if (!outcome) return;
+    modelProblem = *outcome;
+    if (!modelProblem.empty()) tell(modelProblemNotices(modelProblem));
+    if (!recording && !busy) setTrayTip(idleTip());
+}
+
+std::wstring App::idleTip() const { return modelProblem.empty() ? kIdleTip : kModelProblemTip; }
 
 bool App::registerHotkey() {
     const std::wstring label = settings.hotkeyLabel();

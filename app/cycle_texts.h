@@ -68,6 +68,15 @@ struct Notices {
 // A take that could not start.
 Notices startFailureNotices(const std::wstring& errorText);
 
+// The model could not be loaded at start or after the settings were saved
+// (the service has logged why): said at once, before the user speaks. The
+// tray tip says so until a recognition succeeds.
+inline constexpr wchar_t kModelProblemTip[] = L"Vornika \u2014 model yuklanmadi";
+Notices modelProblemNotices(const std::wstring& errorText);
+// The settings window's line for the model file: its path and size, or
+// where to put it when none was found.
+std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const std::wstring& fileName);
+
 // "yozish tugadi: 2.300000s, peak=0.410000": the length cut to tenths.
 std::wstring takeLogLine(const TakeAnalysis& take);
 // A finished take: silent and too short takes end here with a warning; an

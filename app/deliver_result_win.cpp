@@ -6,7 +6,8 @@
 
 void App::deliverResult(const TranscribeResult& result) {
     busy = false;  // from here on the hotkey starts a new take
-    setTrayTip(kIdleTip);
+    if (result.error.empty()) modelProblem.clear();  // it recognised: the model works
+    setTrayTip(idleTip());
     const Notices notices = resultNotices(result);
     if (resultAction(result) != ResultAction::Insert) {
         tell(notices);

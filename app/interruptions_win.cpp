@@ -34,7 +34,7 @@ void App::endTakeWithoutUser(TakeInterruption why) {
     if (recognise) {
         transcribe(samples);
     } else {
-        setTrayTip(kIdleTip);
+        setTrayTip(idleTip());
         overlay.hide();
     }
     tell(interruptedTakeNotices(why, recognise));

@@ -85,10 +85,12 @@ void TranscriptionService::setIdleUnloadSeconds(int seconds) {
     idleUnloadSeconds = seconds < kShortestIdleUnloadSeconds ? kShortestIdleUnloadSeconds : seconds;
 }
 
-void TranscriptionService::requestPreload() {
+void TranscriptionService::requestPreload(std::function<void(std::wstring error)> onDone) {
     {
         const std::lock_guard lock(mutex);
-        if (stopping || modelLoaded || preloadRequested) return;
+        if (stopping || modelLoaded) return;
+        if (onDone) preloadDone = std::move(onDone);
+        if (preloadRequested) return;
         preloadRequested = true;
     }
     wake.notify_one();
@@ -170,14 +172,15 @@ void TranscriptionService::workerLoop() {
         }
         working = true;
         preloadRequested = false;  // a queued job loads the model itself
+        std::function<void(std::wstring)> onPreloaded = std::exchange(preloadDone, nullptr);
         lock.unlock();
 
         TranscribeResult result;
+        std::wstring preloadError;
         if (job) {
             result = runJob(job->samples);
         } else {
-            std::wstring ignored;  // a preload's failure waits for the next job to report it
-            ensureModelLoaded(ignored);
+            ensureModelLoaded(preloadError);
         }
         lock.lock();
         lastUsed = clock.now();
@@ -189,6 +192,7 @@ void TranscriptionService::workerLoop() {
             continue;
         }
         if (job && job->callback) job->callback(std::move(result));
+        if (!job && !aborted && onPreloaded) onPreloaded(std::move(preloadError));
     }
 }
 

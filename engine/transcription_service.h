@@ -59,8 +59,12 @@ public:
     void setUseGpu(bool useGpu);
     // Raised to 10 when smaller; read the next time the worker sets its deadline.
     void setIdleUnloadSeconds(int seconds);
-    // Loads the model ahead of the first job (nothing when loaded, stopping or already asked).
-    void requestPreload();
+    // Loads the model ahead of the first job (nothing when loaded, stopping or
+    // already asked). Once that load is over, onDone gets "" or the user text
+    // saying why it failed, once, on the worker, without the service's lock;
+    // not when a job came first (the job reports) or the work was abandoned.
+    // A later request's callback replaces an earlier one still waiting.
+    void requestPreload(std::function<void(std::wstring error)> onDone = {});
     // Idle interval down to 10 s, deadline recomputed at once.
     void unloadSoon();
     // Queues a recording; after shutdown it is dropped and the callback never runs.
@@ -108,6 +112,7 @@ private:
     std::deque<TranscribeJob> jobs;
     bool stopping = false;
     bool preloadRequested = false;
+    std::function<void(std::wstring)> preloadDone;  // with the request, taken by the worker
     bool working = false;         // the worker is outside the lock: loading, warming up or recognising
     bool currentAborted = false;  // abandonWork() came for that work
     ServiceClock::TimePoint lastUsed;

@@ -6,7 +6,7 @@ Rect scaledControlRect(const SettingsControl& control, int dpi) {
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
 }
 
-Size settingsClientSize(int dpi) { return {scaled(460, dpi), scaled(400, dpi)}; }
+Size settingsClientSize(int dpi) { return {scaled(460, dpi), scaled(432, dpi)}; }
 
 std::wstring microphoneItemText(const MicDevice& device) {
     std::wstring text = device.name;

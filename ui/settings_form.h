@@ -24,6 +24,7 @@ inline constexpr int kSaveButtonId = 206;
 inline constexpr int kCancelButtonId = 207;
 inline constexpr int kDefaultHotkeyButtonId = 208;
 inline constexpr int kDonateButtonId = 209;
+inline constexpr int kModelFileId = 210;
 inline constexpr int kLabelId = -1;
 
 inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
@@ -69,7 +70,11 @@ enum class ControlStyle {
     OwnerDrawnButton,   // BS_OWNERDRAW | WS_TABSTOP
     DefaultButton,      // BS_DEFPUSHBUTTON | WS_TABSTOP
     TabStopButton,      // WS_TABSTOP
+    PathText,           // SS_PATHELLIPSIS | SS_NOPREFIX: a long path keeps its file name
 };
+
+// Tab and Shift+Tab stop at every control but the labels and texts.
+constexpr bool isTabStop(ControlStyle style) { return style != ControlStyle::Plain && style != ControlStyle::PathText; }
 
 struct SettingsControl {
     const wchar_t* className;
@@ -80,7 +85,7 @@ struct SettingsControl {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<SettingsControl, 14> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 16> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
     {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
@@ -92,9 +97,11 @@ inline constexpr std::array<SettingsControl, 14> kSettingsControls = {{
     {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 240, 402, 120, kModeComboId},
     {L"BUTTON", L"Kompyuter yonganda avtomatik ishga tushsin", ControlStyle::CheckBox, 24, 278, 402, 22, kAutostartBoxId},
     {L"BUTTON", L"Videokartadan foydalanish (tezroq)", ControlStyle::CheckBox, 24, 304, 402, 22, kGpuBoxId},
-    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 342, 132, 30, kDonateButtonId},
-    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 236, 342, 92, 30, kSaveButtonId},
-    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 334, 342, 92, 30, kCancelButtonId},
+    {L"STATIC", L"Model fayli", ControlStyle::Plain, 24, 336, 200, 18, kLabelId},
+    {L"STATIC", L"", ControlStyle::PathText, 24, 356, 402, 18, kModelFileId},
+    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 388, 132, 30, kDonateButtonId},
+    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 236, 388, 92, 30, kSaveButtonId},
+    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 334, 388, 92, 30, kCancelButtonId},
 }};
 
 // x, y, width and height, each scaled by itself.

@@ -1,6 +1,6 @@
 #pragma once
 // The program's only form: hotkey, microphone, insertion method, autostart,
-// graphics card, and the way to the donation window. Created on first use,
+// graphics card, the model file in use, and the way to the donation window. Created on first use,
 // afterwards only hidden and shown. GUI thread only.
 
 #include <functional>
@@ -23,6 +23,8 @@ struct SettingsSurroundings {
     std::function<bool()> isAutostartEnabled;
     std::function<bool(bool)> setAutostart;
     std::function<bool(const Settings&)> saveSettings;
+    // The model file the program uses, with its size, or where to put one.
+    std::function<std::wstring()> describeModel;
     // A message box owned by owner, with MB_ICONWARNING or MB_ICONERROR.
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
 };

@@ -24,6 +24,8 @@ DWORD styleBits(ControlStyle style) {
         return BS_DEFPUSHBUTTON | WS_TABSTOP;
     case ControlStyle::TabStopButton:
         return WS_TABSTOP;
+    case ControlStyle::PathText:
+        return SS_PATHELLIPSIS | SS_NOPREFIX;
     case ControlStyle::Plain:
         break;
     }
@@ -96,6 +98,8 @@ void SettingsWindow::loadControls() {
     const bool autostart = surroundings.isAutostartEnabled && surroundings.isAutostartEnabled();
     CheckDlgButton(handle(), kAutostartBoxId, autostart ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(handle(), kGpuBoxId, settings.useGpu ? BST_CHECKED : BST_UNCHECKED);
+    const std::wstring model = surroundings.describeModel ? surroundings.describeModel() : L"";
+    SetDlgItemTextW(handle(), kModelFileId, model.c_str());
     fillMicrophones();
 }
 

@@ -15,6 +15,7 @@
 #include "app/cycle_texts.h"
 #include "diag/encoding.h"
 #include "diag/folders.h"
+#include "engine/model_location.h"
 #include "settings/settings_file.h"
 #include "tests/e2e/program_under_test.h"
 #include "tests/engine/fake_engine.h"
@@ -429,4 +430,27 @@ TEST_F(AppStory, SleepDuringATakeEndsItAndRecognisesIt) {
     EXPECT_FALSE(app->isRecording());
     EXPECT_NE(programLog().find("kompyuter uyquga ketmoqda: yozuv to'xtatildi"), std::string::npos);
     expectTextIn(target);
+}
+
+// The user hears of a model that does not load when the program starts, not
+// after speaking; the tip says so until the model loads.
+TEST_F(AppStory, AModelThatDoesNotLoadIsToldAtStartAndTheTipSaysSoUntilItLoads) {
+    static std::atomic<bool> modelThere;
+    modelThere = false;
+    app.reset();
+    service = std::make_unique<TranscriptionService>(ServiceSurroundings{
+        [] { return modelThere ? std::wstring(L"fake-model.bin") : std::wstring(); }, nullptr, 2, &fakeengine::engine()});
+    startApp();
+    ASSERT_TRUE(pumpUntil([&] { return lastBalloon() != nullptr; }));
+    EXPECT_STREQ(lastBalloon()->data.szInfoTitle, L"Model yuklanmadi");
+    EXPECT_STREQ(lastBalloon()->data.szInfo, kModelMissingText);
+    EXPECT_EQ(lastTip(), kModelProblemTip);
+
+    // The file put in place and the settings saved: the model is checked again.
+    modelThere = true;
+    SendMessageW(app->window(), WM_COMMAND, ID_SETTINGS, 0);
+    ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(app->settingsForm().handle()) != FALSE; }));
+    SendMessageW(GetDlgItem(app->settingsForm().handle(), kSaveButtonId), BM_CLICK, 0, 0);
+    EXPECT_TRUE(pumpUntil([&] { return lastTip() == kIdleTip; }));
+    EXPECT_TRUE(service->modelIsLoaded());
 }

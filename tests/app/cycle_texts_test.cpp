@@ -133,3 +133,21 @@ TEST(CycleTexts, TakesEndedWithoutTheUser) {
     EXPECT_EQ(lockedResultNotices(false).balloon->title, L"Matn joylanmadi");
     EXPECT_FALSE(lockedResultNotices(true).overlay) << "nothing drawn over the lock screen";
 }
+
+TEST(CycleTexts, TheModelProblemAndTheModelFileLine) {
+    const Notices told = modelProblemNotices(L"Model fayli topilmadi. Ilovani qayta o'rnating.");
+    EXPECT_EQ(told.logLine, L"") << "the service has logged why";
+    EXPECT_FALSE(told.overlay);
+    EXPECT_EQ(told.balloon, (BalloonNotice{L"Model yuklanmadi", L"Model fayli topilmadi. Ilovani qayta o'rnating.",
+                                           BalloonIcon::Error}));
+    const std::wstring path = L"C:\\Vornika\\models\\m.bin";
+    const struct {
+        std::uint64_t bytes;
+        std::wstring shown;
+    } sizes[] = {
+        {0, L" (0,0 MB)"},         {8043100, L" (7,7 MB)"},          {10380000, L" (9,9 MB)"},
+        {10485760, L" (10 MB)"},   {155189248, L" (148 MB)"},        {1624867840, L" (1550 MB)"},
+    };
+    for (const auto& size : sizes) EXPECT_EQ(modelFileText(path, size.bytes, L"m.bin"), path + size.shown);
+    EXPECT_EQ(modelFileText(L"", 0, L"m.bin"), L"Topilmadi \u2014 m.bin faylini dastur yonidagi models papkasiga qo'ying");
+}

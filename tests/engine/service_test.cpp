@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "diag/encoding.h"
+#include "engine/model_location.h"
 #include "engine/recognition_threads.h"
 #include "tests/engine/service_fixture.h"
 
@@ -253,6 +254,44 @@ TEST_F(ServiceTest, PreloadLoadsAtMostOnce) {
     service.requestPreload();  // after stopping
     settle();
     EXPECT_EQ(fakeengine::calls().loadPaths.size(), 1u);
+}
+
+// The program tells the user at start, not after their first dictation.
+TEST_F(ServiceTest, APreloadSaysOnceOnTheWorkerWhetherTheModelLoaded) {
+    const struct {
+        const char* what;
+        bool modelThere;
+        int loadResult;
+        std::wstring told;
+    } cases[] = {
+        {"no model file", false, 0, kModelMissingText},
+        {"a file that does not load", true, 1, kModelLoadFailedText},
+        {"a model that loads", true, 0, L""},
+    };
+    for (const auto& c : cases) {
+        fakeengine::Script script;
+        script.gpuLoadResult = script.cpuLoadResult = c.loadResult;
+        fakeengine::reset(script);
+        ServiceSurroundings with = surroundings();
+        if (!c.modelThere) with.locateModel = [] { return std::wstring(); };
+        std::mutex mutex;
+        std::vector<std::wstring> told;
+        std::thread::id on;
+        TranscriptionService service(with);
+        service.requestPreload([&](std::wstring error) {
+            const std::lock_guard lock(mutex);
+            told.push_back(std::move(error));
+            on = std::this_thread::get_id();
+        });
+        ASSERT_TRUE(eventually([&] {
+            const std::lock_guard lock(mutex);
+            return !told.empty();
+        })) << c.what;
+        settle();
+        const std::lock_guard lock(mutex);
+        EXPECT_EQ(told, std::vector<std::wstring>{c.told}) << c.what;
+        EXPECT_NE(on, std::this_thread::get_id()) << c.what;
+    }
 }
 
 TEST_F(ServiceTest, IdleIntervalIsClamped) {

@@ -37,6 +37,9 @@ SettingsSurroundings exampleSurroundings() {
     s.setAutostart = [](bool) { return true; };
     s.saveSettings = [](const Settings&) { return true; };
     s.showMessage = [](HWND, const std::wstring&, const std::wstring&, UINT) {};
+    s.describeModel = [] {
+        return std::wstring(L"C:\\Users\\Aziz\\AppData\\Local\\Programs\\Vornika\\models\\ggml-veltostt.bin (148 MB)");
+    };
     return s;
 }
 

@@ -31,14 +31,14 @@ std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"
 }  // namespace
 
 TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
-    EXPECT_EQ(settingsClientSize(96), (Size{460, 400}));
-    EXPECT_EQ(settingsClientSize(120), (Size{575, 500}));
-    EXPECT_EQ(settingsClientSize(144), (Size{690, 600}));
+    EXPECT_EQ(settingsClientSize(96), (Size{460, 432}));
+    EXPECT_EQ(settingsClientSize(120), (Size{575, 540}));
+    EXPECT_EQ(settingsClientSize(144), (Size{690, 648}));
 
     const SettingsControl& save = controlWithId(kSaveButtonId);
-    EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 342, 328, 372}));
-    EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 428, 410, 466})) << "y 427.5 and height 37.5 round up";
-    EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 513, 492, 558}));
+    EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 388, 328, 418}));
+    EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 485, 410, 523})) << "height 37.5 rounds up";
+    EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 582, 492, 627}));
     const SettingsControl& hint = kSettingsControls[3];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
     const SettingsControl& micWarning = controlWithId(kMicWarningId);
@@ -52,15 +52,15 @@ TEST(SettingsControls, OrderIdsAndTabStops) {
         if (entry.id != kLabelId) {
             EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
         }
-        if (entry.style != ControlStyle::Plain) tabStops.insert(entry.id);
+        if (isTabStop(entry.style)) tabStops.insert(entry.id);
         // Every control fits the client area at 96 DPI.
         EXPECT_LE(entry.x + entry.width, 460);
-        EXPECT_LE(entry.y + entry.height, 400) << entry.id;
+        EXPECT_LE(entry.y + entry.height, 432) << entry.id;
     }
-    EXPECT_EQ(ids.size(), 10u);
+    EXPECT_EQ(ids.size(), 11u);
     EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209}));
     EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
-    EXPECT_EQ(kSettingsControls[13].id, kCancelButtonId);
+    EXPECT_EQ(kSettingsControls[15].id, kCancelButtonId);
     EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");
 }
 

@@ -51,6 +51,7 @@ protected:
         s.showMessage = [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
             messages.push_back({owner, text, caption, icon});
         };
+        s.describeModel = [this] { return model; };
         return s;
     }
 
@@ -76,6 +77,7 @@ protected:
         {L"{mix}", L"Stereo Mix", MicKind::Loopback, true},
     };
     bool autostartInRegistry = false;
+    std::wstring model = L"C:\\Vornika\\models\\ggml-veltostt.bin (7,7 MB)";
     bool saveWorks = true;
     Settings stored;
     std::vector<Settings> saved;
@@ -85,11 +87,11 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsWindowTest, CreatesTheFourteenControlsInOrderWithTheirIdsStylesAndPlaces) {
+TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces) {
     open();
     ASSERT_NE(window.handle(), nullptr);
     EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
-    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 460, 400}));
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 460, 432}));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -101,7 +103,7 @@ TEST_F(SettingsWindowTest, CreatesTheFourteenControlsInOrderWithTheirIdsStylesAn
         GetClassNameW(child, className, 64);
         EXPECT_EQ(lstrcmpiW(className, entry.className), 0) << entry.id;
         EXPECT_EQ(GetDlgCtrlID(child), entry.id);
-        if (entry.id != kMicWarningId && std::wstring(entry.className) != L"COMBOBOX") {
+        if (entry.id != kMicWarningId && entry.id != kModelFileId && std::wstring(entry.className) != L"COMBOBOX") {
             EXPECT_EQ(windowText(child), entry.text);
         }
         RECT place{};
@@ -116,12 +118,13 @@ TEST_F(SettingsWindowTest, CreatesTheFourteenControlsInOrderWithTheirIdsStylesAn
             EXPECT_EQ(place.bottom, expected.bottom) << entry.id;
         }
         const bool tabStop = (GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0;
-        EXPECT_EQ(tabStop, entry.style != ControlStyle::Plain) << entry.id;
+        EXPECT_EQ(tabStop, isTabStop(entry.style)) << entry.id;
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr);
     EXPECT_EQ(GetWindowLongPtrW(control(kDonateButtonId), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
     EXPECT_EQ(GetWindowLongPtrW(control(kSaveButtonId), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetWindowLongPtrW(control(kModelFileId), GWL_STYLE) & SS_ELLIPSISMASK, SS_PATHELLIPSIS);
     // (The combo hands WS_VSCROLL on to its list.)
     for (const int combo : {kMicComboId, kModeComboId}) {
         EXPECT_EQ(GetWindowLongPtrW(control(combo), GWL_STYLE) & 3, CBS_DROPDOWNLIST) << combo;
@@ -143,8 +146,10 @@ TEST_F(SettingsWindowTest, OpensLoadedFromTheSettingsAndTheRegistryAndOnlyOnce) 
     wchar_t item[128] = {};
     SendMessageW(control(kMicComboId), CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ(item, L"Stereo Mix   [mikrofon emas!]   (standart)");
+    EXPECT_EQ(windowText(control(kModelFileId)), model);
 
     ShowWindow(first, SW_HIDE);
+    model = L"Topilmadi";
     stored.useGpu = true;
     devices.pop_back();
     autostartInRegistry = false;
@@ -154,6 +159,7 @@ TEST_F(SettingsWindowTest, OpensLoadedFromTheSettingsAndTheRegistryAndOnlyOnce) 
     EXPECT_TRUE(checked(kGpuBoxId));
     EXPECT_FALSE(checked(kAutostartBoxId));
     EXPECT_EQ(SendMessageW(control(kMicComboId), CB_GETCOUNT, 0, 0), 3) << "listed afresh";
+    EXPECT_EQ(windowText(control(kModelFileId)), L"Topilmadi") << "looked up afresh";
     int windows = 0;
     EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM count) {
         wchar_t name[64] = {};
