@@ -141,6 +141,7 @@ private:
     std::wstring lastText;
     std::wstring modelProblem;  // why the model did not load; empty once a recognition succeeds
     std::chrono::steady_clock::time_point takeStarted;
+    std::int64_t takeAskedAt = 0;  // the press or menu click, on the audio clock (counterNow100ns)
     // While the session is locked nothing is typed; what the user is told
     // about a result waits for the unlock.
     bool locked = false;

@@ -33,6 +33,8 @@ bool App::init(HINSTANCE instance) {
     if (!createHiddenWindow(instance)) return false;
     overlay.create(instance);
     recorder.setOnLost([this] { postToWindow(WM_CAPTURE_LOST); });
+    // The first stream of a process is slow to start; the first take should not be.
+    recorder.prepare(settings.deviceId);
     WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION);
     addTrayIcon();
     registerHotkey();
@@ -187,7 +189,20 @@ void App::toggleDictation() {
     }
 }
 
+namespace {
+
+// When the message being handled was sent, on the audio clock; now for one
+// that is old (a message sent rather than posted has no time of its own).
+std::int64_t messageTimeOnAudioClock() {
+    const DWORD age = GetTickCount() - static_cast<DWORD>(GetMessageTime());
+    const std::int64_t now = counterNow100ns();
+    return age < 2000 ? now - static_cast<std::int64_t>(age) * 10'000 : now;
+}
+
+}  // namespace
+
 void App::startRecording() {
+    takeAskedAt = messageTimeOnAudioClock();
     std::wstring errorText;
     if (recorder.start(settings.deviceId, errorText)) {
         recording = true;
@@ -206,6 +221,9 @@ std::vector<float> App::endTake(TakeAnalysis& take) {
     recording = false;
     KillTimer(hwnd, kTakeClockTimer);
     std::vector<float> samples = recorder.stop();
+    if (const std::int64_t firstFrame = recorder.firstFrameTime(); firstFrame != 0) {
+        logLine(audioStartLogLine(static_cast<double>(firstFrame - takeAskedAt) / 10'000.0));
+    }
     take = analyzeTake(samples);
     logLine(takeLogLine(take));
     return samples;

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include <climits>
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 
@@ -59,6 +60,11 @@ std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const 
     const std::wstring size = megabytes < 9.95 ? std::to_wstring(tenths / 10) + L"," + std::to_wstring(tenths % 10)
                                                : std::to_wstring(std::llround(megabytes));
     return path + L" (" + size + L" MB)";
+}
+
+std::wstring audioStartLogLine(double milliseconds) {
+    return L"ovoz tugma bosilgandan " + std::to_wstring(std::llround(std::max(0.0, milliseconds))) +
+           L" ms keyin yozila boshladi";
 }
 
 std::wstring takeLogLine(const TakeAnalysis& take) {

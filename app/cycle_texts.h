@@ -77,6 +77,10 @@ Notices modelProblemNotices(const std::wstring& errorText);
 // where to put it when none was found.
 std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const std::wstring& fileName);
 
+// How long after the press the take's first sound was recorded: what the
+// start of a dictation lost.
+std::wstring audioStartLogLine(double milliseconds);
+
 // "yozish tugadi: 2.300000s, peak=0.410000": the length cut to tenths.
 std::wstring takeLogLine(const TakeAnalysis& take);
 // A finished take: silent and too short takes end here with a warning; an

@@ -19,6 +19,10 @@ inline constexpr wchar_t kMicrophoneFailedText[] =
     L"Mikrofon ochilmadi.\nWindows sozlamalarida mikrofonga ruxsat berilganini tekshiring:\n"
     L"Sozlamalar > Maxfiylik > Mikrofon";
 
+// The performance counter in 100 ns units, the clock the audio stack stamps
+// its packets with.
+std::int64_t counterNow100ns();
+
 class AudioRecorder {
 public:
     AudioRecorder() = default;
@@ -26,9 +30,14 @@ public:
     AudioRecorder(const AudioRecorder&) = delete;
     AudioRecorder& operator=(const AudioRecorder&) = delete;
 
-    // deviceId empty: the default communications capture endpoint. errorText
-    // is written only when the result is false.
+    // deviceId empty: the default communications capture endpoint. Returns
+    // once the stream has started (true) or has failed or not started within
+    // about a second (false, with errorText).
     bool start(const std::wstring& deviceId, std::wstring& errorText);
+    // Opens the endpoint once and closes it again, on a thread of its own,
+    // without starting a stream: the first stream of a process is the slow
+    // one, and the first take pays no longer. start() waits for it to end.
+    void prepare(const std::wstring& deviceId);
     // Ends the take and returns a copy of it (also without a start: the
     // previous take, or nothing). Waits for the capture thread about two
     // seconds at most: one that has not ended by then (a stalled audio stack)
@@ -41,6 +50,9 @@ public:
     void setOnLost(std::function<void()> callback) { onLost = std::move(callback); }
 
     std::uint32_t lastDeviceSampleRate() const;
+    // When the last take's first frame was recorded, in counterNow100ns()
+    // units; 0 until one has come.
+    std::int64_t firstFrameTime() const;
     // How many engine samples the running take holds so far (for measuring).
     std::size_t capturedSampleCount();
     // Processor time the last finished capture thread used, in seconds.
@@ -56,6 +68,7 @@ private:
     // Waits for the capture thread up to the limit; false when it is still running.
     bool finishThread(std::chrono::milliseconds limit);
 
+    std::thread preparing;
     std::thread captureThread;
     std::shared_ptr<Take> take;
     bool active = false;  // started and not yet stopped

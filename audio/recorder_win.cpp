@@ -50,7 +50,9 @@ double threadCpuSeconds() {
 struct AudioRecorder::Take {
     std::atomic<bool> running{true};
     std::atomic<bool> failed{false};
+    std::atomic<bool> streamStarted{false};  // IAudioClient::Start has succeeded
     std::atomic<std::uint32_t> deviceSampleRate{0};
+    std::atomic<std::int64_t> firstFrameAt{0};  // counterNow100ns() units; 0 until a frame came
     std::atomic<double> captureCpuSeconds{0};
     std::mutex samplesMutex;
     std::vector<float> samples;
@@ -68,13 +70,17 @@ struct AudioRecorder::Take {
     }
 };
 
-AudioRecorder::~AudioRecorder() { stop(); }
+AudioRecorder::~AudioRecorder() {
+    if (preparing.joinable()) preparing.join();
+    stop();
+}
 
 bool AudioRecorder::start(const std::wstring& deviceId, std::wstring& errorText) {
     if (active) {
         errorText = kAlreadyRecordingText;
         return false;
     }
+    if (preparing.joinable()) preparing.join();
     // A take that ended on its own (the microphone pulled out) and was never
     // stopped leaves a finished thread here; assigning over it would end the
     // process.
@@ -88,12 +94,16 @@ bool AudioRecorder::start(const std::wstring& deviceId, std::wstring& errorText)
         errorText = kMicrophoneFailedText;
         return false;
     }
-    for (int poll = 0; poll < kStartPolls && take->running && take->deviceSampleRate == 0; ++poll)
+    // True only once the stream runs: a microphone that fails to start is
+    // never shown as recording.
+    int poll = 0;
+    for (; poll < kStartPolls && take->running && !take->streamStarted; ++poll)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (take->running && !take->failed) {
+    if (take->streamStarted && take->running && !take->failed) {
         active = true;
         return true;
     }
+    if (poll == kStartPolls) logLine(L"XATO: mikrofon oqimi 1 soniyada boshlanmadi");
     take->running = false;
     if (!finishThread(kLongestStopWait)) logLine(L"XATO: ochilmagan mikrofon oqimi tugamadi \u2014 kutilmadi");
     errorText = kMicrophoneFailedText;
@@ -126,6 +136,17 @@ std::vector<float> AudioRecorder::stop() {
     return take->samples;
 }
 
+std::int64_t counterNow100ns() {
+    LARGE_INTEGER now{}, frequency{};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    // Whole seconds and the rest apart, so the product never overflows.
+    const std::int64_t seconds = now.QuadPart / frequency.QuadPart;
+    return seconds * 10'000'000 + (now.QuadPart % frequency.QuadPart) * 10'000'000 / frequency.QuadPart;
+}
+
+std::int64_t AudioRecorder::firstFrameTime() const { return take ? take->firstFrameAt.load() : 0; }
+
 std::uint32_t AudioRecorder::lastDeviceSampleRate() const { return take ? take->deviceSampleRate.load() : 0; }
 
 double AudioRecorder::lastCaptureCpuSeconds() const { return take ? take->captureCpuSeconds.load() : 0; }
@@ -156,9 +177,11 @@ struct AudioRecorder::CaptureStream {
         if (started) client->Stop();
     }
 
+    enum class Until { Initialised, Started };
     // The chosen endpoint (the default communications one when it is missing
-    // or unusable), initialised for shared event-driven capture and started.
-    bool open(const std::wstring& deviceId) {
+    // or unusable), initialised for shared event-driven capture and started
+    // (or only initialised: what a first stream of the process pays for).
+    bool open(const std::wstring& deviceId, Until until = Until::Started) {
         if (FAILED(CoCreateInstance(CLSID_MMDeviceEnumerator, nullptr, CLSCTX_ALL, IID_IMMDeviceEnumerator,
                                     enumerator.putVoid()))) {
             logLine(L"XATO: audio enumerator yaratilmadi");
@@ -192,6 +215,7 @@ struct AudioRecorder::CaptureStream {
             logLine(L"XATO: IAudioClient::Initialize = 0x" + hex(initialised));
             return false;
         }
+        if (until == Until::Initialised) return true;
         if (FAILED(client->SetEventHandle(event.get())) ||
             FAILED(client->GetService(IID_IAudioCaptureClient, capture.putVoid())) || FAILED(client->Start())) {
             logLine(L"XATO: audio oqimi boshlanmadi");
@@ -201,6 +225,20 @@ struct AudioRecorder::CaptureStream {
         return true;
     }
 };
+
+void AudioRecorder::prepare(const std::wstring& deviceId) {
+    if (preparing.joinable() || take) return;
+    try {
+        preparing = std::thread([deviceId] {
+            const ComInitialization com;
+            if (!com.succeeded()) return;
+            CaptureStream stream;
+            stream.open(deviceId, CaptureStream::Until::Initialised);
+        });
+    } catch (const std::system_error&) {
+        // Without it the first take starts a little later; nothing more.
+    }
+}
 
 void AudioRecorder::captureLoop(std::shared_ptr<Take> take, std::wstring deviceId) {
     const ComInitialization com;
@@ -214,8 +252,9 @@ void AudioRecorder::captureLoop(std::shared_ptr<Take> take, std::wstring deviceI
         CaptureStream stream;
         const bool opened = stream.open(deviceId);
         if (!opened) take->failed = true;
-        // Read by start() as the sign that opening has ended; failed is set first.
         if (stream.mix.get() != nullptr) take->deviceSampleRate = stream.mix->nSamplesPerSec;
+        // What start() waits for; failed is set first.
+        if (opened) take->streamStarted = true;
         if (opened) {
             const WAVEFORMATEX& mix = *stream.mix.get();
             logLine(L"yozish boshlandi: " + std::to_wstring(mix.nSamplesPerSec) + L" Hz, " +
@@ -261,7 +300,8 @@ void AudioRecorder::pumpPackets(Take& take, CaptureStream& stream) {
                 BYTE* data = nullptr;
                 UINT32 frames = 0;
                 DWORD flags = 0;
-                const HRESULT got = stream.capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
+                UINT64 devicePosition = 0, recordedAt = 0;
+                const HRESULT got = stream.capture->GetBuffer(&data, &frames, &flags, &devicePosition, &recordedAt);
                 if (got == AUDCLNT_S_BUFFER_EMPTY) break;
                 if (FAILED(got)) {
                     take.failed = true;
@@ -274,7 +314,15 @@ void AudioRecorder::pumpPackets(Take& take, CaptureStream& stream) {
                 else if (data != nullptr)
                     downmixPacket(data, frames, stream.format, scratch);
                 stream.capture->ReleaseBuffer(frames);
-                if (frames > 0) lastData = std::chrono::steady_clock::now();
+                if (frames > 0) {
+                    lastData = std::chrono::steady_clock::now();
+                    // When the take's first frame was recorded (the driver's
+                    // time, or the packet's length back from now without one).
+                    if (take.firstFrameAt == 0) {
+                        const std::int64_t length = static_cast<std::int64_t>(frames) * 10'000'000 / (rate ? rate : 1);
+                        take.firstFrameAt = recordedAt != 0 ? static_cast<std::int64_t>(recordedAt) : counterNow100ns() - length;
+                    }
+                }
                 if (!scratch.empty()) {
                     const std::vector<float> converted = toEngineRate(scratch, rate);
                     const std::lock_guard lock(take.samplesMutex);

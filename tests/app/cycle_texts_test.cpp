@@ -134,6 +134,11 @@ TEST(CycleTexts, TakesEndedWithoutTheUser) {
     EXPECT_FALSE(lockedResultNotices(true).overlay) << "nothing drawn over the lock screen";
 }
 
+TEST(CycleTexts, TheAudioLostAtATakesStartInWholeMilliseconds) {
+    EXPECT_EQ(audioStartLogLine(28.7), L"ovoz tugma bosilgandan 29 ms keyin yozila boshladi");
+    EXPECT_EQ(audioStartLogLine(-3.0), L"ovoz tugma bosilgandan 0 ms keyin yozila boshladi") << "clocks a little apart";
+}
+
 TEST(CycleTexts, TheModelProblemAndTheModelFileLine) {
     const Notices told = modelProblemNotices(L"Model fayli topilmadi. Ilovani qayta o'rnating.");
     EXPECT_EQ(told.logLine, L"") << "the service has logged why";

@@ -64,7 +64,7 @@ bool ensureModel(const EngineBenchOptions& o, const std::string& preset, WeightT
 void benchQuit(const EngineBenchOptions& options);
 // Start-to-first-sample delays, CPU while recording and the memory of a
 // take of the given length (Windows build; needs a microphone).
-void benchCapture(int longTakeSeconds);
+void benchCapture(int longTakeSeconds, bool prepared);
 
 // The whole program under the harness: overhead from the stop press to the
 // text in a window (recognition excluded), start to warm model, memory.

@@ -2,4 +2,4 @@
 
 #include "tools/vornika-bench/bench.h"
 
-void benchCapture(int) { std::fputs("vornika-bench: capture is measured in the Windows build\n", stderr); }
+void benchCapture(int, bool) { std::fputs("vornika-bench: capture is measured in the Windows build\n", stderr); }

@@ -24,38 +24,63 @@ double processCpuSeconds() {
     return seconds(kernel) + seconds(user);
 }
 
-// Milliseconds from start returning until the first sample is in the take; -1 when none came.
-double firstSampleDelay(AudioRecorder& recorder) {
+struct TakeStart {
+    double startCall = -1;  // ms inside start()
+    double lost = -1;       // ms from calling start to the recording time of the first frame
+    double delivered = -1;  // ms from start returning until the first sample is in the take
+};
+
+// One short take, timed; negative figures when nothing came.
+TakeStart timeTakeStart(AudioRecorder& recorder) {
+    TakeStart timed;
     std::wstring error;
-    if (!recorder.start(L"", error)) return -1;
+    const std::int64_t asked = counterNow100ns();
+    const auto calling = Clock::now();
+    if (!recorder.start(L"", error)) return timed;
     const auto started = Clock::now();
-    double delay = -1;
+    timed.startCall = std::chrono::duration<double, std::milli>(started - calling).count();
     while (Clock::now() - started < std::chrono::seconds(5)) {
         if (recorder.capturedSampleCount() > 0) {
-            delay = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+            timed.delivered = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
             break;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     recorder.stop();
-    return delay;
+    if (recorder.firstFrameTime() != 0) timed.lost = static_cast<double>(recorder.firstFrameTime() - asked) / 10000.0;
+    return timed;
 }
 
 }  // namespace
 
-void benchCapture(int longTakeSeconds) {
+void benchCapture(int longTakeSeconds, bool prepared) {
     AudioRecorder recorder;
-    const double first = firstSampleDelay(recorder);
-    if (first < 0) {
+    if (prepared) {
+        // As the program does at start: the endpoint opened once ahead of the first take.
+        recorder.prepare(L"");
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+    }
+    const TakeStart first = timeTakeStart(recorder);
+    if (first.delivered < 0) {
         std::fputs("vornika-bench: no microphone to measure (run it inside tests/harness/audio-session.sh)\n", stderr);
         return;
     }
-    figure("capture_first_take_first_sample_delay", first, "ms");
-    std::vector<double> later;
-    for (int take = 0; take < 9; ++take) later.push_back(firstSampleDelay(recorder));
-    figure("capture_later_takes_first_sample_delay_median", median(later), "ms");
-    figure("capture_later_takes_first_sample_delay_max", *std::max_element(later.begin(), later.end()), "ms");
+    figure("capture_first_take_start_call", first.startCall, "ms");
+    figure("capture_first_take_audio_lost", first.lost, "ms");
+    figure("capture_first_take_first_sample_delay", first.delivered, "ms");
+    std::vector<double> calls, lost, delivered;
+    for (int take = 0; take < 9; ++take) {
+        const TakeStart later = timeTakeStart(recorder);
+        calls.push_back(later.startCall);
+        lost.push_back(later.lost);
+        delivered.push_back(later.delivered);
+    }
+    figure("capture_later_takes_start_call_median", median(calls), "ms");
+    figure("capture_later_takes_audio_lost_median", median(lost), "ms");
+    figure("capture_later_takes_audio_lost_max", *std::max_element(lost.begin(), lost.end()), "ms");
+    figure("capture_later_takes_first_sample_delay_median", median(delivered), "ms");
+    figure("capture_later_takes_first_sample_delay_max", *std::max_element(delivered.begin(), delivered.end()), "ms");
 
     // The main thread sleeps: what the process spends is the capture's.
     std::wstring error;

@@ -113,6 +113,18 @@ double lastRecognitionSeconds() {
     return std::stod(log.substr(comma + 2)) / 1000.0;
 }
 
+// What the program logged for each take: how long after the press its
+// first sound was recorded, in milliseconds, oldest first.
+std::vector<double> audioLostAtStarts() {
+    const std::string log = readAll(logPath());
+    const std::string marker = "ovoz tugma bosilgandan ";
+    std::vector<double> lost;
+    for (std::size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at + 1)) {
+        lost.push_back(std::stod(log.substr(at + marker.size())));
+    }
+    return lost;
+}
+
 // Asks the program's hidden window, every 50 ms from a thread of its own,
 // for an answer (WM_NULL) and keeps how long each took, by phase.
 class Prober {
@@ -279,6 +291,15 @@ void benchProgram(int rounds) {
         overheads.push_back(total - recognition);
     }
     if (!overheads.empty()) figure("program_overhead_stop_to_text_median", median(overheads), "ms");
+    // From the hotkey press to the first recorded sound, on the program's own path.
+    if (std::vector<double> lost = audioLostAtStarts(); !lost.empty()) {
+        figure("program_audio_lost_first_take", lost.front(), "ms");
+        lost.erase(lost.begin());
+        if (!lost.empty()) {
+            figure("program_audio_lost_later_takes_median", median(lost), "ms");
+            figure("program_audio_lost_later_takes_max", *std::max_element(lost.begin(), lost.end()), "ms");
+        }
+    }
 
     if (pumpUntil([&] { return logHas("bo'shatildi"); }, 30s)) {
         pumpUntil([] { return false; }, 1s);
