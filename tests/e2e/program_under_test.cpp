@@ -132,8 +132,11 @@ void pressKeys(UINT modifiers, UINT key) {
 
 ProgramUnderTest::ProgramUnderTest(InPlace installed) : place(installed.folder), exe(place + L"\\Vornika.exe") {}
 
-ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model, const std::string& preset)
-    : stage(std::make_unique<TempFolder>()), place(stage->path()) {
+ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model, const std::string& preset, Place where)
+    : stage(where == Place::TemporaryFolder
+                ? std::make_unique<TempFolder>()
+                : std::make_unique<TempFolder>(fsPath(parentOf(localAppFolder()) + L"\\Programs"))),
+      place(stage->path()) {
     namespace fs = std::filesystem;
     const fs::path bin = fsPath(exeDirectory());
     const fs::path target = fsPath(place);

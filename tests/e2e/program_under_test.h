@@ -36,11 +36,14 @@ void pressKeys(UINT modifiers, UINT key);
 class ProgramUnderTest {
 public:
     enum class Model { Scripted, Silence, Missing };
+    // Where: under the user's Programs folder, as the installer puts it, or
+    // in the temporary folder, as Explorer runs it from inside a zip.
+    enum class Place { UserPrograms, TemporaryFolder };
     // Stages the program; a scripted model says text, whatever it hears. Its
     // dimensions are a test model preset's ("micro" loads and recognises in
     // a fraction of a second, "base" takes seconds).
     explicit ProgramUnderTest(const std::string& text = "Salom dunyo", Model model = Model::Scripted,
-                              const std::string& preset = "micro");
+                              const std::string& preset = "micro", Place where = Place::UserPrograms);
     // A program already in place (installed, or unpacked from the zip).
     struct InPlace {
         std::wstring folder;

@@ -76,11 +76,23 @@ TEST_F(Stories, TheFirstRunSetsUpAndOpensTheSettingsOnceTheSecondDoesNot) {
         ASSERT_TRUE(program.quit());
         EXPECT_EQ(lastLogLine(programLog()), "--- ilova yopildi ---");
     }
-    ProgramUnderTest again;
-    ASSERT_TRUE(again.start());
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_FALSE(again.settingsShown());
-    EXPECT_TRUE(again.quit());
+    {
+        ProgramUnderTest again;
+        ASSERT_TRUE(again.start());
+        std::this_thread::sleep_for(1500ms);
+        EXPECT_FALSE(again.settingsShown());
+        EXPECT_TRUE(again.quit());
+    }
+    // Run from inside a zip opened in Explorer: a copy Windows deletes gets no autostart.
+    forgetEarlierRuns();
+    ProgramUnderTest fromZip("Salom dunyo", ProgramUnderTest::Model::Scripted, "micro",
+                             ProgramUnderTest::Place::TemporaryFolder);
+    ASSERT_TRUE(fromZip.start());
+    ASSERT_TRUE(waitFor([&] { return fromZip.settingsShown(); }));
+    EXPECT_NE(programLog().find("autostart yoqilmadi: dastur vaqtinchalik papkadan ishga tushirilgan"), std::string::npos);
+    EXPECT_EQ(runValue(), L"");
+    EXPECT_FALSE(loadSettingsFrom(settingsFilePath()).autoStart);
+    EXPECT_TRUE(fromZip.quit());
 }
 
 TEST_F(Stories, ASecondStartEndsAtOnceAndTheFirstShowsItsSettings) {

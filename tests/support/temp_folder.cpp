@@ -19,11 +19,12 @@ std::wstring widePath(const fs::path& path) { return fromUtf8(path.string()); }
 fs::path fsPath(const std::wstring& path) { return fs::path(toUtf8(path)); }
 #endif
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path()) {}
+
+TempFolder::TempFolder(const fs::path& base) {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const fs::path folder = fs::temp_directory_path() /
-                            ("vornika-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    const fs::path folder = base / ("vornika-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
     fs::create_directories(folder);
     root = widePath(folder);
 }

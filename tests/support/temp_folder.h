@@ -12,7 +12,8 @@ std::filesystem::path fsPath(const std::wstring& path);
 
 class TempFolder {
 public:
-    TempFolder();
+    TempFolder();  // in the system's temporary folder
+    explicit TempFolder(const std::filesystem::path& base);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
