@@ -13,7 +13,7 @@ WHISPER_SRC=$VORNIKA_ROOT/third_party/whisper.cpp
 
 # Debian packages every build and test layer needs.
 VORNIKA_APT_PACKAGES=(
-  cmake ninja-build g++ googletest libgtest-dev openssl clang libclang-rt-14-dev
+  cmake ninja-build g++ googletest libgtest-dev openssl clang libclang-rt-14-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xdotool xclip x11-utils
   pulseaudio pulseaudio-utils espeak-ng sox imagemagick fonts-dejavu-core
