@@ -6,7 +6,7 @@
 
 #include <vector>
 
-inline constexpr int kMelFftBins = 201;  // n_fft / 2 + 1: bin k at 40 * k Hz
+#include "engine/model_layout.h"  // kMelFftBins: n_fft / 2 + 1, bin k at 40 * k Hz
 
 // nMels rows of kMelFftBins weights, row after row (80 or 128 mels in
 // published models; any positive count works).
