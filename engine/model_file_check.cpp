@@ -113,6 +113,9 @@ std::string checkHeader(const ModelHeader& h, ggml_type& weightType) {
     if (h.nTextCtx < kMinTextCtx) return "text context too small";
     if (h.ftype < 0) return "bad ftype";
     if (!weightTypeOf(h.ftype % kQuantVersionFactor, weightType) || !validType(weightType)) return "bad ftype";
+    // Such a file loads, and its first recognition ends the process: the
+    // library's convolution takes F16 kernels only, and an F32 file has F32 ones.
+    if (weightType == GGML_TYPE_F32) return "all-F32 model files are not supported (F16 convolutions needed)";
     const std::int64_t block = ggml_blck_size(weightType);
     if (h.nAudioState % block != 0 || h.nTextState % block != 0)
         return "state size does not fit the weight type's blocks";

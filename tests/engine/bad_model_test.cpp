@@ -55,6 +55,7 @@ const BadCase kCases[] = {
     {"states_differ", [](Bytes& b) { setInt(b, field(TextState), 32); setInt(b, field(TextHead), 2); }, "audio and text state sizes differ"},
     {"tiny_text_context", [](Bytes& b) { setInt(b, field(TextCtx), 2); }, "text context too small"},
     {"bad_ftype", [](Bytes& b) { setInt(b, field(Ftype), 77); }, "bad ftype"},
+    {"all_f32", [](Bytes& b) { setInt(b, field(Ftype), 0); }, "all-F32 model files are not supported (F16 convolutions needed)"},
     {"mels_mismatch", [](Bytes& b) { setInt(b, field(Mels), 81); }, "mel filter size does not match the header"},
     {"vocab_without_space",
      [](Bytes& b) {
