@@ -183,7 +183,7 @@ TEST_F(Stories, TakesThatCannotBeRecognisedSayWhy) {
         EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Mikrofon jim \u2014 signal yo'q"; }))
             << toUtf8(program.overlayText());
         const std::string log = programLog();
-        EXPECT_EQ(log.find("natija"), std::string::npos) << log;
+        EXPECT_EQ(log.find("natija ("), std::string::npos) << log;  // no result line; the abandoning line may say "natija"
         EXPECT_NE(log.find("yozish tugadi: 0."), std::string::npos) << log;
         EXPECT_TRUE(program.quit());
     }
@@ -311,7 +311,7 @@ TEST_F(Stories, QuittingWhileTranscribingAbandonsTheRecognitionAndInsertsNothing
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(target.text(), L"");
     const std::string log = programLog();
-    EXPECT_EQ(log.find("natija"), std::string::npos) << log;
+    EXPECT_EQ(log.find("natija ("), std::string::npos) << log;  // no result line; the abandoning line may say "natija"
     EXPECT_EQ(lastLogLine(log), "--- ilova yopildi ---");
     std::printf("quitting waited %.1f s for the recognition\n", waited);
 }
