@@ -253,9 +253,8 @@ void AudioRecorder::captureLoop(std::shared_ptr<Take> take, std::wstring deviceI
         const bool opened = stream.open(deviceId);
         if (!opened) take->failed = true;
         if (stream.mix.get() != nullptr) take->deviceSampleRate = stream.mix->nSamplesPerSec;
-        // What start() waits for; failed is set first.
-        if (opened) take->streamStarted = true;
         if (opened) {
+            take->streamStarted = true;  // what start() waits for; failed is set first
             const WAVEFORMATEX& mix = *stream.mix.get();
             logLine(L"yozish boshlandi: " + std::to_wstring(mix.nSamplesPerSec) + L" Hz, " +
                     std::to_wstring(mix.nChannels) + L" kanal, " + std::to_wstring(mix.wBitsPerSample) + L" bit" +
