@@ -1,6 +1,8 @@
 #include "engine/model_file_check.h"
 
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -25,7 +27,8 @@ constexpr std::int32_t kMinTextCtx = 16;
 // costs a system call, and the vocabulary alone is 100 000 small reads.
 class Reader {
 public:
-    explicit Reader(const char* path) : in_(path, std::ios::binary) {
+    // UTF-8 path: wide on Windows, so any folder name opens.
+    explicit Reader(const char* path) : in_(std::filesystem::path(std::u8string(path, path + std::strlen(path))), std::ios::binary) {
         if (!in_) return;
         in_.seekg(0, std::ios::end);
         size_ = static_cast<std::int64_t>(in_.tellg());

@@ -10,4 +10,5 @@
 // "" when the file is sound or is not a whisper model file at all (missing,
 // unreadable, wrong magic: the library rejects those cleanly by itself);
 // otherwise a short English reason.
+// path in UTF-8.
 std::string checkModelFile(const char* path);

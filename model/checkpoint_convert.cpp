@@ -11,30 +11,23 @@
 #include <ggml.h>
 #include <nlohmann/json.hpp>
 
-#include "engine/model_file_check.h"
 #include "engine/model_layout.h"
 #include "model/checkpoint_config.h"
 #include "model/checkpoint_names.h"
 #include "model/mel_filters.h"
 #include "model/safetensors.h"
+#include "model/whisper_file_writer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::int32_t kFileF32 = 0;
-constexpr std::int32_t kFileF16 = 1;
 
 struct Located {
     fs::path file;
     SafetensorsTensor tensor;
 };
 
-// A path as UTF-8 text, for messages and the other readers.
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+std::string utf8(const fs::path& path) { return utf8Of(path); }
 
 ConvertOutcome badInput(const std::string& error) { return {kConvertBadInput, error}; }
 
@@ -72,7 +65,7 @@ std::string locateTensors(const fs::path& folder, std::map<std::string, Located>
             weightMap[name] = file.get<std::string>();
             shards.insert(file.get<std::string>());
         }
-        for (const std::string& shard : shards) files.push_back(folder / fs::u8path(shard));
+        for (const std::string& shard : shards) files.push_back(folder / pathOf(shard));
     } else if (fs::exists(folder / "model.safetensors")) {
         files.push_back(folder / "model.safetensors");
     } else if (fs::exists(folder / "pytorch_model.bin")) {
@@ -96,23 +89,6 @@ std::string locateTensors(const fs::path& folder, std::map<std::string, Located>
     }
     return "";
 }
-
-class FileWriter {
-public:
-    explicit FileWriter(const fs::path& path) : out(path, std::ios::binary | std::ios::trunc) {}
-    bool ok() const { return static_cast<bool>(out); }
-    void i32(std::int32_t value) { out.write(reinterpret_cast<const char*>(&value), 4); }
-    void raw(const void* data, std::size_t bytes) {
-        out.write(static_cast<const char*>(data), static_cast<std::streamsize>(bytes));
-    }
-    bool close() {
-        out.close();
-        return static_cast<bool>(out);
-    }
-
-private:
-    std::ofstream out;
-};
 
 // One tensor's values as floats, whatever the checkpoint stored.
 bool readValues(const Located& where, std::vector<float>& values) {
@@ -145,95 +121,35 @@ bool readValues(const Located& where, std::vector<float>& values) {
     return true;
 }
 
-// Which tensors a written file holds as F16: the matrices, the convolution
-// kernels (the loader wants them F16 in every file but an all-F32 one).
-struct HalfTensors {
-    bool weights = false;
-    bool convolutions = false;
-};
-
-// The whisper file: header, mel filters, vocabulary, then every tensor in
-// the loader's order, 1-D tensors and positional embeddings in F32.
-ConvertOutcome writeWhisperFile(const fs::path& path, ModelHeader header, const std::vector<std::string>& vocabulary,
-                                const std::vector<std::pair<TensorLayout, Located>>& plan, HalfTensors halves,
-                                const std::function<void(double)>& progress) {
-    FileWriter out(path);
+// The whisper file: preamble, then every tensor in the loader's order.
+ConvertOutcome writeWhisperFile(const fs::path& path, const ModelHeader& header,
+                                const std::vector<std::string>& vocabulary,
+                                const std::vector<std::pair<TensorLayout, Located>>& plan, WeightType type,
+                                const ConvertProgress& progress) {
+    WhisperFileWriter out(path, type);
     if (!out.ok()) return {kConvertCannotWrite, utf8(path) + ": cannot be created"};
-    header.ftype = halves.convolutions ? kFileF16 : kFileF32;
-    out.i32(static_cast<std::int32_t>(kModelMagic));
-    for (const std::int32_t value : {header.nVocab, header.nAudioCtx, header.nAudioState, header.nAudioHead,
-                                     header.nAudioLayer, header.nTextCtx, header.nTextState, header.nTextHead,
-                                     header.nTextLayer, header.nMels, header.ftype})
-        out.i32(value);
-    const std::vector<float> mel = melFilters(header.nMels);
-    out.i32(header.nMels);
-    out.i32(kMelFftBins);
-    out.raw(mel.data(), mel.size() * 4);
-    out.i32(static_cast<std::int32_t>(vocabulary.size()));
-    for (const std::string& token : vocabulary) {
-        out.i32(static_cast<std::int32_t>(token.size()));
-        out.raw(token.data(), token.size());
-    }
+    out.writePreamble(header, melFilters(header.nMels), vocabulary);
     std::uint64_t total = 0, done = 0;
     for (const auto& [layout, where] : plan) total += where.tensor.end - where.tensor.begin;
     std::vector<float> values;
-    std::vector<ggml_fp16_t> half16;
     for (const auto& [layout, where] : plan) {
-        if (!readValues(where, values)) {
+        if (!readValues(where, values))
             return badInput(utf8(where.file) + ": tensor \"" + where.tensor.name + "\" cannot be read");
-        }
-        const bool half = layout.kind == TensorKind::Weight ? halves.weights
-                          : layout.kind == TensorKind::Conv ? halves.convolutions
-                                                            : false;
-        out.i32(static_cast<std::int32_t>(layout.ne.size()));
-        out.i32(static_cast<std::int32_t>(layout.name.size()));
-        out.i32(half ? kFileF16 : kFileF32);
-        for (const std::int64_t size : layout.ne) out.i32(static_cast<std::int32_t>(size));
-        out.raw(layout.name.data(), layout.name.size());
-        if (half) {
-            half16.resize(values.size());
-            ggml_fp32_to_fp16_row(values.data(), half16.data(), static_cast<std::int64_t>(values.size()));
-            out.raw(half16.data(), half16.size() * 2);
-        } else {
-            out.raw(values.data(), values.size() * 4);
-        }
+        out.writeTensor(layout, values);
         if (!out.ok()) return {kConvertCannotWrite, utf8(path) + ": write failed"};
         done += where.tensor.end - where.tensor.begin;
-        if (progress && total > 0) progress(static_cast<double>(done) / static_cast<double>(total));
+        if (progress && !progress(total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 1.0))
+            return {kConvertStopped, "stopped"};
     }
     if (!out.close()) return {kConvertCannotWrite, utf8(path) + ": write failed"};
     return {};
 }
 
-// Removes the file when the scope ends, unless told to keep it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(fs::path path) : path(std::move(path)) {}
-    ~TemporaryFile() {
-        std::error_code ignored;
-        if (!kept) fs::remove(path, ignored);
-    }
-    const fs::path& where() const { return path; }
-    void keep() { kept = true; }
-
-private:
-    fs::path path;
-    bool kept = false;
-};
-
 }  // namespace
 
-bool parseCheckpointTarget(std::string_view name, CheckpointTarget& target) {
-    if (name == "f16") target = CheckpointTarget::F16;
-    else if (name == "q8_0") target = CheckpointTarget::Q8_0;
-    else if (name == "q5_0") target = CheckpointTarget::Q5_0;
-    else return false;
-    return true;
-}
-
-ConvertOutcome convertCheckpoint(const std::string& folderName, const std::string& output, CheckpointTarget target,
-                                 const std::function<void(double)>& progress) {
-    const fs::path folder = fs::u8path(folderName);
+ConvertOutcome convertCheckpoint(const std::string& folderName, const std::string& output, WeightType type,
+                                 const ConvertProgress& progress) {
+    const fs::path folder = pathOf(folderName);
     std::string config, vocab;
     for (const auto& [file, text] : {std::pair{"config.json", &config}, std::pair{"vocab.json", &vocab}}) {
         if (!readWhole(folder / file, *text)) return badInput(utf8(folder / file) + ": cannot be read");
@@ -246,7 +162,6 @@ ConvertOutcome convertCheckpoint(const std::string& folderName, const std::strin
     std::map<std::string, Located> tensors;
     if (const std::string problem = locateTensors(folder, tensors); !problem.empty()) return badInput(problem);
     std::vector<std::pair<TensorLayout, Located>> plan;
-    bool allHalf = true;
     for (const TensorLayout& layout : modelTensors(dimensions.header)) {
         const std::string name = checkpointNameOf(layout.name);
         const auto found = tensors.find(name);
@@ -255,7 +170,6 @@ ConvertOutcome convertCheckpoint(const std::string& folderName, const std::strin
         if (found->second.tensor.shape != expected)
             return badInput(utf8(found->second.file) + ": tensor \"" + name + "\" is " +
                             shapeText(found->second.tensor.shape) + ", config.json gives " + shapeText(expected));
-        allHalf = allHalf && found->second.tensor.dtype == TensorDtype::F16;
         plan.emplace_back(layout, found->second);
         tensors.erase(found);
     }
@@ -265,32 +179,9 @@ ConvertOutcome convertCheckpoint(const std::string& folderName, const std::strin
         }
     }
 
-    const fs::path destination = fs::u8path(output);
-    TemporaryFile written(destination.parent_path() / fs::u8path(utf8(destination.filename()) + ".part"));
-    const bool quantized = target == CheckpointTarget::Q8_0 || target == CheckpointTarget::Q5_0;
-    // A quantized file is made by the library's own quantizer from matrices
-    // in F32 (F16 when the source is F16 through and through: nothing is lost).
-    HalfTensors halves;
-    halves.convolutions = true;
-    halves.weights = target == CheckpointTarget::F16 || (quantized && allHalf);
-    {
-        TemporaryFile plain(destination.parent_path() / fs::u8path(utf8(destination.filename()) + ".f.part"));
-        const fs::path& first = quantized ? plain.where() : written.where();
-        if (ConvertOutcome outcome = writeWhisperFile(first, dimensions.header, vocabulary.tokens, plan, halves, progress);
-            outcome.exitCode != 0)
-            return outcome;
-        if (quantized) {
-            const WeightType type = target == CheckpointTarget::Q8_0 ? WeightType::Q8_0 : WeightType::Q5_0;
-            if (const std::string problem = quantizeModelFile(utf8(plain.where()), utf8(written.where()), type);
-                !problem.empty())
-                return {kConvertCannotWrite, problem};
-        }
-    }
-    if (const std::string problem = checkModelFile(utf8(written.where()).c_str()); !problem.empty())
-        return badInput(utf8(folder) + ": the written model fails its check: " + problem);
-    std::error_code renamed;
-    fs::rename(written.where(), destination, renamed);
-    if (renamed) return {kConvertCannotWrite, utf8(destination) + ": " + renamed.message()};
-    written.keep();
-    return {};
+    PartFile part(pathOf(output));
+    if (ConvertOutcome outcome = writeWhisperFile(part.path(), dimensions.header, vocabulary.tokens, plan, type, progress);
+        outcome.exitCode != 0)
+        return outcome;
+    return part.publish(utf8(folder));
 }

@@ -3,6 +3,9 @@
 // exactly. Faulty folders are refused without leaving anything behind.
 
 #include "model/checkpoint_convert.h"
+#include "model/model_info.h"
+#include "model/requantize.h"
+#include "tools/testmodel/test_model.h"
 
 #include <cmath>
 #include <filesystem>
@@ -51,8 +54,8 @@ TEST(Convert, ACheckpointOfTheScriptedModelSaysItsSentenceInEveryFormAndType) {
         TempFolder work;
         const std::string folder = u8(work / L"checkpoint");
         ASSERT_EQ(writeCheckpointFrom(testmodels::scripted(), folder, c.source), "");
-        CheckpointTarget target;
-        ASSERT_TRUE(parseCheckpointTarget(c.type, target));
+        WeightType target;
+        ASSERT_TRUE(parseWeightType(c.type, target));
         const std::string output = u8(work / L"ggml-veltostt.bin");
         const ConvertOutcome outcome = convertCheckpoint(folder, output, target);
         ASSERT_EQ(outcome.error, "") << c.type;
@@ -93,11 +96,52 @@ TEST(Convert, AFaultyFolderIsRefusedAndLeavesTheTargetAsItWas) {
          "no token for id 1"},
     };
     for (const auto& c : cases) {
-        CheckpointTarget type = CheckpointTarget::Q8_0;
+        const WeightType type = WeightType::Q8_0;
         const ConvertOutcome outcome = convertCheckpoint(c.folder, u8(target), type);
         EXPECT_EQ(outcome.exitCode, kConvertBadInput) << c.error;
         EXPECT_NE(outcome.error.find(c.error), std::string::npos) << outcome.error;
         EXPECT_EQ(readFile(target), "the model in use") << c.error;
         EXPECT_FALSE(fs::exists(fsPath(target + L".part"))) << c.error;
+    }
+}
+
+TEST(Convert, A128MelCheckpointKeepsItsFiltersAndItsSentence) {
+    TempFolder work;
+    ModelHeader header;
+    ASSERT_TRUE(presetHeader("micro", header));
+    header.nMels = 128;
+    const std::string model = u8(work / L"mel128.bin"), folder = u8(work / L"checkpoint");
+    ASSERT_EQ(writeScriptedModel(model, header, testmodels::kSentence), "");
+    ASSERT_EQ(writeCheckpointFrom(model, folder, {}), "");
+    const std::string output = u8(work / L"converted.bin");
+    ASSERT_EQ(convertCheckpoint(folder, output, WeightType::F16).error, "");
+    EXPECT_EQ(describeModelFile(output).header.nMels, 128);
+    EXPECT_EQ(recognise(output), testmodels::kSentence);
+}
+
+TEST(Convert, StoppingBetweenTensorsLeavesNothingBehind) {
+    TempFolder work;
+    const std::string folder = u8(work / L"checkpoint");
+    ASSERT_EQ(writeCheckpointFrom(testmodels::scripted(), folder, {}), "");
+    const std::wstring target = work / L"model.bin";
+    ASSERT_TRUE(writeFile(target, "the model in use"));
+    int heard = 0;
+    const ConvertOutcome outcome =
+        convertCheckpoint(folder, u8(target), WeightType::Q8_0, [&](double) { return ++heard < 3; });
+    EXPECT_EQ(outcome.exitCode, kConvertStopped);
+    EXPECT_EQ(heard, 3);
+    EXPECT_EQ(readFile(target), "the model in use");
+    EXPECT_FALSE(fs::exists(fsPath(target + L".part")));
+}
+
+// The tensor-by-tensor quantization must write what the library's own tool
+// writes from the same file.
+TEST(Convert, RequantizingGivesTheLibraryQuantizersBytes) {
+    for (const WeightType type : {WeightType::Q8_0, WeightType::Q5_0}) {
+        TempFolder work;
+        const std::string ours = u8(work / L"ours.bin"), library = u8(work / L"library.bin");
+        ASSERT_EQ(requantizeModelFile(testmodels::scripted(), ours, type).error, "");
+        ASSERT_EQ(quantizeModelFile(testmodels::scripted(), library, type), "");
+        EXPECT_EQ(testmodels::readBytes(ours), testmodels::readBytes(library)) << weightTypeName(type);
     }
 }
