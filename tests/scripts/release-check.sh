@@ -23,6 +23,9 @@ cp "$work/model.bin" "$unpacked/models/ggml-veltostt.bin"
 export VORNIKA_UNZIPPED
 VORNIKA_UNZIPPED=$(winpath "$unpacked")
 
+model_tool=$(winpath "$unpacked/vornika-model.exe")
+unzipped_model=$(winpath "$unpacked/models/ggml-veltostt.bin")
+
 cat >"$work/steps.sh" <<STEPS
 set -e
 run() { "$root/scripts/wine-run" "\$@"; }
@@ -37,5 +40,7 @@ for _ in \$(seq 1 150); do [ -e "\$unix_folder" ] || break; sleep 0.2; done
 run "$tests" --gtest_brief=1 --gtest_filter='Uninstalled.*'
 echo "== the zip, from a Cyrillic folder"
 run "$tests" --gtest_brief=1 --gtest_filter='Unzipped.*'
+echo "== the model tool from the zip"
+run "$model_tool" info "$unzipped_model" | tr -d '\r' | grep -qx 'type f16'
 STEPS
 bash "$root/tests/harness/session.sh" --audio --display bash "$work/steps.sh"
