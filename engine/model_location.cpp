@@ -1,5 +1,8 @@
 #include "engine/model_location.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "diag/encoding.h"
 #include "diag/folders.h"
 #include "diag/log.h"
@@ -18,6 +21,33 @@ std::wstring findModelFileIn(const std::wstring& exeFolder, const std::wstring& 
 }
 
 std::wstring findModelFile() { return findModelFileIn(exeDirectory(), localAppFolder()); }
+
+namespace {
+
+// Tries what the import will do: create the folder and a part file in it.
+bool canWriteModelAt(const std::wstring& candidate) {
+    if (!ensureDirectory(parentOf(candidate))) return false;
+    const std::string probe = toUtf8(candidate + L".part");
+    const std::filesystem::path path(std::u8string(probe.begin(), probe.end()));
+    const bool written = static_cast<bool>(std::ofstream(path, std::ios::binary | std::ios::app));
+    std::error_code ignored;
+    if (written) std::filesystem::remove(path, ignored);
+    return written;
+}
+
+}  // namespace
+
+std::wstring writableModelTargetIn(const std::wstring& exeFolder, const std::wstring& localFolder) {
+    const std::wstring inUse = findModelFileIn(exeFolder, localFolder);
+    for (const std::wstring& candidate : modelCandidates(exeFolder, localFolder)) {
+        if (candidate.empty()) continue;
+        if (canWriteModelAt(candidate)) return candidate;
+        if (candidate == inUse) break;
+    }
+    return {};
+}
+
+std::wstring writableModelTarget() { return writableModelTargetIn(exeDirectory(), localAppFolder()); }
 
 EnginePath prepareEnginePath(const std::wstring& foundPath) {
     EnginePath result{foundPath, {}, {}};

@@ -21,6 +21,12 @@ std::array<std::wstring, 3> modelCandidates(const std::wstring& exeFolder, const
 std::wstring findModelFileIn(const std::wstring& exeFolder, const std::wstring& localFolder);
 std::wstring findModelFile();
 
+// Where a model the user picks is written: the first candidate whose folder
+// can be created and written, but none after the model in use (a file there
+// would never be found). "" when there is no such place.
+std::wstring writableModelTargetIn(const std::wstring& exeFolder, const std::wstring& localFolder);
+std::wstring writableModelTarget();
+
 struct EnginePath {
     std::wstring path;       // the full path, for the log
     std::string asciiPath;   // what the engine opens; empty on failure

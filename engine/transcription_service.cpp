@@ -143,6 +143,17 @@ void TranscriptionService::shutdown() {
     if (worker.joinable()) worker.join();
 }
 
+void TranscriptionService::replaceModel(std::function<void(std::wstring error)> onDone) {
+    {
+        const std::lock_guard lock(mutex);
+        if (stopping) return;
+        if (onDone) preloadDone = std::move(onDone);
+        dropModelRequested = true;
+        preloadRequested = true;
+    }
+    wake.notify_one();
+}
+
 void TranscriptionService::workerLoop() {
     for (;;) {
         std::unique_lock lock(mutex);
@@ -172,8 +183,13 @@ void TranscriptionService::workerLoop() {
         }
         working = true;
         preloadRequested = false;  // a queued job loads the model itself
+        const bool dropModel = std::exchange(dropModelRequested, false);
         std::function<void(std::wstring)> onPreloaded = std::exchange(preloadDone, nullptr);
         lock.unlock();
+        if (dropModel && modelLoaded) {
+            unloadModel();
+            logLine(L"model almashtirildi: eskisi RAM'dan bo'shatildi");
+        }
 
         TranscribeResult result;
         std::wstring preloadError;

@@ -65,6 +65,10 @@ public:
     // not when a job came first (the job reports) or the work was abandoned.
     // A later request's callback replaces an earlier one still waiting.
     void requestPreload(std::function<void(std::wstring error)> onDone = {});
+    // The model file was replaced: the worker drops the model it holds (after
+    // the job it is running) and loads the new one, as requestPreload does,
+    // with onDone told the outcome.
+    void replaceModel(std::function<void(std::wstring error)> onDone = {});
     // Idle interval down to 10 s, deadline recomputed at once.
     void unloadSoon();
     // Queues a recording; after shutdown it is dropped and the callback never runs.
@@ -112,6 +116,7 @@ private:
     std::deque<TranscribeJob> jobs;
     bool stopping = false;
     bool preloadRequested = false;
+    bool dropModelRequested = false;  // by replaceModel, taken by the worker
     std::function<void(std::wstring)> preloadDone;  // with the request, taken by the worker
     bool working = false;         // the worker is outside the lock: loading, warming up or recognising
     bool currentAborted = false;  // abandonWork() came for that work

@@ -52,6 +52,25 @@ TEST(ModelLocation, AFolderNamedLikeTheModelDoesNotCount) {
     EXPECT_EQ(findModelFileIn(exe, temp / L"local"), inModels(temp / L"local"));
 }
 
+// A folder that cannot be made (a file has its name) or a part file that
+// cannot be written (a folder has its name) takes a candidate out.
+TEST(ModelLocation, APickedModelGoesToTheFirstWritablePlaceThatWouldBeFound) {
+    TempFolder temp;
+    const std::wstring exe = temp / L"app", local = temp / L"local";
+    EXPECT_EQ(writableModelTargetIn(exe, local), inModels(exe));
+    EXPECT_FALSE(std::filesystem::exists(fsPath(inModels(exe) + L".part")));
+
+    std::filesystem::remove_all(fsPath(exe + kSep + L"models"));  // made by the first call
+    ASSERT_TRUE(writeFile(exe + kSep + L"models", "not a folder"));
+    EXPECT_EQ(writableModelTargetIn(exe, local), beside(exe));
+    std::filesystem::create_directories(fsPath(beside(exe) + L".part"));
+    EXPECT_EQ(writableModelTargetIn(exe, local), inModels(local));
+    // With the model in use beside the program, the local folder's file would
+    // never be found.
+    ASSERT_TRUE(writeFile(beside(exe), "m"));
+    EXPECT_EQ(writableModelTargetIn(exe, local), L"");
+}
+
 TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
     const std::wstring install = folder / L"empty-install";
     Collected got;

@@ -424,3 +424,33 @@ TEST_F(ServiceTest, WorkAbandonedDuringTheWarmUpNeverReachesTheRecognition) {
     EXPECT_EQ(dropped.count(), 0u);
     EXPECT_EQ(fakeengine::calls().transcribeCounts.size(), 1u) << "only the warm-up, abandoned";
 }
+
+// A replaced model file: the loaded model is dropped and the new one loaded
+// and warmed up, with the caller told; a job queued meanwhile still runs.
+TEST_F(ServiceTest, AReplacedModelIsDroppedAndTheNewOneLoaded) {
+    TranscriptionService service(surroundings());
+    service.setUseGpu(false);
+    preloadAndWait(service);
+    std::mutex mutex;
+    std::vector<std::wstring> told;
+    service.replaceModel([&](std::wstring error) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        told.push_back(std::move(error));
+    });
+    ASSERT_TRUE(eventually([&] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return told.size() == 1;
+    }));
+    EXPECT_EQ(told[0], L"");
+    EXPECT_EQ(fakeengine::calls().unloads, 1);
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 2u);
+    EXPECT_EQ(logCount(L"model almashtirildi: eskisi RAM'dan bo'shatildi"), 1u);
+    EXPECT_TRUE(service.modelIsLoaded());
+
+    Collected got;
+    service.replaceModel();
+    service.submit(kSecond, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+    EXPECT_EQ(got.results[0].text, L"Salom dunyo");
+    EXPECT_EQ(fakeengine::calls().loadPaths.size(), 3u);
+}
