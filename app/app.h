@@ -115,7 +115,9 @@ private:
     void postToWindow(UINT message);
     // Loads the model ahead of the first take; the outcome comes back as
     // WM_MODEL_CHECKED, and a failure is told at once.
-    void checkModel();
+    // Preloads the model (after a replaced file: drops the old one first) and
+    // tells the user when it fails.
+    void checkModel(bool replaced = false);
     void onModelChecked();
     // The tray tip between takes: it says when the model is known not to load.
     std::wstring idleTip() const;

@@ -39,6 +39,7 @@ bool App::init(HINSTANCE instance) {
     addTrayIcon();
     registerHotkey();
     settingsWindow.setOnSaved([this](const Settings& saved) { applySettings(saved); });
+    settingsWindow.setOnModelReplaced([this] { checkModel(true); });
     if (!settings.didOnboard) {
         settings.didOnboard = true;
         if (settings.autoStart && runsFromTemporaryFolder()) {
@@ -277,13 +278,15 @@ void App::applySettings(const Settings& saved) {
     checkModel();
 }
 
-void App::checkModel() {
-    service.requestPreload([this](std::wstring error) {
+void App::checkModel(bool replaced) {
+    auto onDone = [this](std::wstring error) {
         const std::lock_guard<std::mutex> lock(pendingMutex);
         if (hwnd == nullptr) return;
         pendingModelCheck = std::move(error);
         PostMessageW(hwnd, WM_MODEL_CHECKED, 0, 0);
-    });
+    };
+    if (replaced) service.replaceModel(std::move(onDone));
+    else service.requestPreload(std::move(onDone));
 }
 
 void App::onModelChecked() {

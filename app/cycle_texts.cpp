@@ -52,14 +52,14 @@ Notices modelProblemNotices(const std::wstring& errorText) {
     return {L"", std::nullopt, BalloonNotice{L"Model yuklanmadi", errorText, BalloonIcon::Error}};
 }
 
-std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const std::wstring& fileName) {
-    if (path.empty()) return L"Topilmadi \u2014 " + fileName + L" faylini dastur yonidagi models papkasiga qo'ying";
+std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const std::wstring& kind) {
+    if (path.empty()) return L"Model topilmadi";
     // Megabytes as Uzbek writes them: a decimal comma, tenths below ten.
     const double megabytes = static_cast<double>(bytes) / 1048576.0;
     const long long tenths = std::llround(megabytes * 10);
     const std::wstring size = megabytes < 9.95 ? std::to_wstring(tenths / 10) + L"," + std::to_wstring(tenths % 10)
                                                : std::to_wstring(std::llround(megabytes));
-    return path + L" (" + size + L" MB)";
+    return path + L" (" + (kind.empty() ? L"" : kind + L", ") + size + L" MB)";
 }
 
 std::wstring audioStartLogLine(double milliseconds) {

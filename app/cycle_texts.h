@@ -73,9 +73,9 @@ Notices startFailureNotices(const std::wstring& errorText);
 // tray tip says so until a recognition succeeds.
 inline constexpr wchar_t kModelProblemTip[] = L"Vornika \u2014 model yuklanmadi";
 Notices modelProblemNotices(const std::wstring& errorText);
-// The settings window's line for the model file: its path and size, or
-// where to put it when none was found.
-std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const std::wstring& fileName);
+// The settings window's line for the model file: its path, what it is
+// ("medium, q8_0"; empty when unknown) and its size, or that none was found.
+std::wstring modelFileText(const std::wstring& path, std::uint64_t bytes, const std::wstring& kind);
 
 // How long after the press the take's first sound was recorded: what the
 // start of a dictation lost.

@@ -1,10 +1,37 @@
+#include <windows.h>
+#include <commdlg.h>
+
 #include "app/app.h"
 #include "app/autostart.h"
 #include "app/settings_surroundings.h"
 #include "app/cycle_texts.h"
 #include "diag/log_io.h"
+#include "diag/encoding.h"
 #include "engine/model_location.h"
+#include "model/model_info.h"
 #include "settings/settings_file.h"
+
+namespace {
+
+// The common open dialog: a folder cannot be picked in it together with
+// files, so a checkpoint folder is picked by its config.json.
+std::wstring chooseModelFile(HWND owner) {
+    std::wstring chosen(32768, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = L"Whisper modeli (*.bin) yoki Hugging Face papkasining config.json fayli\0*.bin;config.json\0"
+                         L"Barcha fayllar\0*.*\0";
+    dialog.lpstrFile = chosen.data();
+    dialog.nMaxFile = static_cast<DWORD>(chosen.size());
+    dialog.lpstrTitle = L"Model tanlash";
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog)) return {};
+    chosen.resize(wcslen(chosen.c_str()));
+    return chosen;
+}
+
+}  // namespace
 
 SettingsSurroundings programSettingsSurroundings() {
     SettingsSurroundings surroundings;
@@ -18,8 +45,15 @@ SettingsSurroundings programSettingsSurroundings() {
     // Looked up each time the window opens: the service searches afresh too.
     surroundings.describeModel = [] {
         const std::wstring path = findModelFile();
-        return modelFileText(path, path.empty() ? 0 : fileSize(path).value_or(0), kModelFileName);
+        if (path.empty()) return modelFileText(L"", 0, L"");
+        const ModelDescription model = describeModelFile(toUtf8(path));
+        const std::wstring kind = model.error.empty() ? fromUtf8(std::string(sizeClassOf(model.header)) + ", " +
+                                                                 weightTypeOfFile(model.header.ftype))
+                                                      : L"";
+        return modelFileText(path, fileSize(path).value_or(0), kind);
     };
+    surroundings.chooseModel = chooseModelFile;
+    surroundings.modelTarget = [] { return writableModelTarget(); };
     return surroundings;
 }
 

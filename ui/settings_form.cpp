@@ -1,12 +1,14 @@
 #include "ui/settings_form.h"
 
+#include "diag/encoding.h"
+
 Rect scaledControlRect(const SettingsControl& control, int dpi) {
     const int x = scaled(control.x, dpi);
     const int y = scaled(control.y, dpi);
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
 }
 
-Size settingsClientSize(int dpi) { return {scaled(460, dpi), scaled(432, dpi)}; }
+Size settingsClientSize(int dpi) { return {scaled(460, dpi), scaled(468, dpi)}; }
 
 std::wstring microphoneItemText(const MicDevice& device) {
     std::wstring text = device.name;
@@ -98,4 +100,37 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
     s.autoStart = form.autoStart;
     s.useGpu = form.useGpu;
     return outcome;
+}
+
+std::wstring modelImportFailureText(int exitCode, const std::string& detail) {
+    struct Reason {
+        const char* clue;  // in the tool's English message
+        const wchar_t* text;
+    };
+    static constexpr Reason kReasons[] = {
+        {".safetensors files instead",
+         L"Papkada faqat pytorch_model.bin bor. Vornika bu formatni o'qimaydi: uning o'rniga\n"
+         L"model.safetensors faylini (yoki barcha .safetensors qismlarini) yuklab oling."},
+        {"config.json: cannot be read",
+         L"Papkada config.json topilmadi. Hugging Face papkasidagi config.json, vocab.json\n"
+         L"va .safetensors fayllarini bitta papkaga yuklab oling."},
+        {"config.json", L"Papkadagi config.json whisper modelining sozlamalari emas yoki buzilgan."},
+        {"no model.safetensors", L"Papkada model.safetensors fayli topilmadi."},
+        {"vocab.json", L"Papkadagi vocab.json fayli yo'q yoki buzilgan."},
+        {"not a whisper model file", L"Tanlangan fayl whisper modeli emas."},
+        {"all-F32", L"F32 turidagi model fayllari ishlamaydi: f16 yoki q8_0 modelini tanlang."},
+    };
+    std::wstring reason;
+    if (exitCode == 3) {
+        reason = L"Modelni yozib bo'lmadi. Diskda joy bormi?";
+    } else {
+        reason = L"Model yaroqsiz: fayllar to'liq yuklanmagan yoki whisper modeli emas.";
+        for (const Reason& candidate : kReasons) {
+            if (detail.find(candidate.clue) != std::string::npos) {
+                reason = candidate.text;
+                break;
+            }
+        }
+    }
+    return reason + L"\n\nHozirgi model o'zgarmadi.\n\nTafsilot: " + fromUtf8(detail);
 }

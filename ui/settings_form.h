@@ -25,6 +25,9 @@ inline constexpr int kCancelButtonId = 207;
 inline constexpr int kDefaultHotkeyButtonId = 208;
 inline constexpr int kDonateButtonId = 209;
 inline constexpr int kModelFileId = 210;
+inline constexpr int kChooseModelButtonId = 211;
+inline constexpr int kModelProgressId = 212;
+inline constexpr int kStopImportButtonId = 213;
 inline constexpr int kLabelId = -1;
 
 inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
@@ -34,6 +37,10 @@ inline constexpr wchar_t kHotkeyRejectedText[] =
     L"Tugma saqlanmadi: kamida bitta modifikator\n(Ctrl, Alt yoki Shift) va bitta tugma kerak.\n\n"
     L"Oldingi tugma o'zgarishsiz qoldi.";
 inline constexpr wchar_t kSettingsNotSavedText[] = L"Sozlamalar saqlanmadi. Diskda joy bormi?";
+inline constexpr wchar_t kModelCaption[] = L"Model";
+inline constexpr wchar_t kNoModelPlaceText[] =
+    L"Modelni saqlash uchun yozib bo'ladigan papka topilmadi.\n"
+    L"Dastur papkasiga yozish huquqi bormi? Hozirgi model o'zgarmadi.";
 inline constexpr std::array<const wchar_t*, 2> kInsertModeItems = {
     L"Tez (clipboard orqali qo'yish) \u2014 tavsiya etiladi",
     L"Sekin (belgima-belgi yozish) \u2014 qo'yish ishlamasa",
@@ -71,10 +78,18 @@ enum class ControlStyle {
     DefaultButton,      // BS_DEFPUSHBUTTON | WS_TABSTOP
     TabStopButton,      // WS_TABSTOP
     PathText,           // SS_PATHELLIPSIS | SS_NOPREFIX: a long path keeps its file name
+    Progress,           // a progress bar, shown only while a model is imported
+    WorkButton,         // WS_TABSTOP, shown only while a model is imported
 };
 
-// Tab and Shift+Tab stop at every control but the labels and texts.
-constexpr bool isTabStop(ControlStyle style) { return style != ControlStyle::Plain && style != ControlStyle::PathText; }
+// Tab and Shift+Tab stop at every control but the labels, texts and bars.
+constexpr bool isTabStop(ControlStyle style) {
+    return style != ControlStyle::Plain && style != ControlStyle::PathText && style != ControlStyle::Progress;
+}
+// Shown only while a model import runs.
+constexpr bool showsOnlyWhileImporting(ControlStyle style) {
+    return style == ControlStyle::Progress || style == ControlStyle::WorkButton;
+}
 
 struct SettingsControl {
     const wchar_t* className;
@@ -85,7 +100,7 @@ struct SettingsControl {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<SettingsControl, 16> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 19> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
     {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
@@ -98,11 +113,19 @@ inline constexpr std::array<SettingsControl, 16> kSettingsControls = {{
     {L"BUTTON", L"Kompyuter yonganda avtomatik ishga tushsin", ControlStyle::CheckBox, 24, 278, 402, 22, kAutostartBoxId},
     {L"BUTTON", L"Videokartadan foydalanish (tezroq)", ControlStyle::CheckBox, 24, 304, 402, 22, kGpuBoxId},
     {L"STATIC", L"Model fayli", ControlStyle::Plain, 24, 336, 200, 18, kLabelId},
-    {L"STATIC", L"", ControlStyle::PathText, 24, 356, 402, 18, kModelFileId},
-    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 388, 132, 30, kDonateButtonId},
-    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 236, 388, 92, 30, kSaveButtonId},
-    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 334, 388, 92, 30, kCancelButtonId},
+    {L"STATIC", L"", ControlStyle::PathText, 24, 360, 270, 18, kModelFileId},
+    {L"BUTTON", L"Model tanlash\u2026", ControlStyle::TabStopButton, 302, 356, 124, 26, kChooseModelButtonId},
+    {L"msctls_progress32", L"", ControlStyle::Progress, 24, 392, 270, 16, kModelProgressId},
+    {L"BUTTON", L"To'xtatish", ControlStyle::WorkButton, 302, 387, 124, 26, kStopImportButtonId},
+    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 424, 132, 30, kDonateButtonId},
+    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 236, 424, 92, 30, kSaveButtonId},
+    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 334, 424, 92, 30, kCancelButtonId},
 }};
+
+// What the user is told when a picked model was not taken (a stop is not
+// told): the reason in Uzbek, that the model in use stays, and the tool's
+// own words for whoever helps them.
+std::wstring modelImportFailureText(int exitCode, const std::string& detail);
 
 // x, y, width and height, each scaled by itself.
 Rect scaledControlRect(const SettingsControl& control, int dpi);

@@ -1,15 +1,19 @@
 #pragma once
 // The program's only form: hotkey, microphone, insertion method, autostart,
-// graphics card, the model file in use, and the way to the donation window. Created on first use,
-// afterwards only hidden and shown. GUI thread only.
+// graphics card, the model file in use (and a new one picked, imported in
+// the background), and the way to the donation window. Created on first
+// use, afterwards only hidden and shown. GUI thread only.
 
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
 #include "audio/microphones.h"
+#include "model/background_import.h"
 #include "settings/settings.h"
 #include "ui/donate_window.h"
 #include "ui/object_window_win.h"
@@ -25,6 +29,11 @@ struct SettingsSurroundings {
     std::function<bool(const Settings&)> saveSettings;
     // The model file the program uses, with its size, or where to put one.
     std::function<std::wstring()> describeModel;
+    // The file the user picks for a new model (a whisper .bin, or the
+    // config.json of a checkpoint folder); "" when they cancel.
+    std::function<std::wstring(HWND owner)> chooseModel;
+    // Where a picked model is written; "" when there is no such place.
+    std::function<std::wstring()> modelTarget;
     // A message box owned by owner, with MB_ICONWARNING or MB_ICONERROR.
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
 };
@@ -39,6 +48,9 @@ public:
     // Shows the window loaded with these settings, in front of other windows.
     void open(HINSTANCE instance, const Settings& current);
     void setOnSaved(std::function<void(const Settings&)> callback);
+    // After a picked model has replaced the model file (GUI thread).
+    void setOnModelReplaced(std::function<void()> callback);
+    bool importRunning() const { return import.running(); }
 
     DonateWindow& donateWindow() { return donate; }
 
@@ -54,6 +66,9 @@ private:
     void fillMicrophones();
     void updateMicWarning();
     void save();
+    void chooseModel();
+    void showImportControls(bool importing);
+    void onImportDone();
     void centreOnCursorMonitor();
     void bringToFront();
     void drawDonateButton(const DRAWITEMSTRUCT& item) const;
@@ -66,4 +81,8 @@ private:
     std::function<void(const Settings&)> onSaved;
     DonateWindow donate;
     UniqueFont font;
+    std::function<void()> onModelReplaced;
+    std::mutex importMutex;
+    std::optional<ConvertOutcome> importOutcome;  // from the import's thread, under importMutex
+    BackgroundImport import;  // last: its thread stops before the rest goes
 };

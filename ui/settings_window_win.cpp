@@ -2,12 +2,16 @@
 
 #include <commctrl.h>
 
+#include "diag/encoding.h"
 #include "diag/log.h"
 #include "ui/settings_form.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VornikaSettings";
+// From the import's thread: wParam the percent done; then once, when it ends.
+constexpr UINT WM_IMPORT_PROGRESS = WM_APP + 1;
+constexpr UINT WM_IMPORT_DONE = WM_APP + 2;
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
 
 DWORD styleBits(ControlStyle style) {
@@ -26,6 +30,9 @@ DWORD styleBits(ControlStyle style) {
         return WS_TABSTOP;
     case ControlStyle::PathText:
         return SS_PATHELLIPSIS | SS_NOPREFIX;
+    case ControlStyle::WorkButton:
+        return WS_TABSTOP;
+    case ControlStyle::Progress:
     case ControlStyle::Plain:
         break;
     }
@@ -40,18 +47,20 @@ SettingsWindow::SettingsWindow(SettingsSurroundings around, DonationDetails dona
 SettingsWindow::~SettingsWindow() { destroyWindow(); }
 
 void SettingsWindow::setOnSaved(std::function<void(const Settings&)> callback) { onSaved = std::move(callback); }
+void SettingsWindow::setOnModelReplaced(std::function<void()> callback) { onModelReplaced = std::move(callback); }
 
 WindowClassLook SettingsWindow::windowClassLook() {
     return {kClassName, L"XATO: sozlamalar oynasi yaratilmadi", true, true, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)};
 }
 
 bool SettingsWindow::createWindow() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     if (!createObjectWindow(instance, 0, kSettingsTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr))
         return false;
     for (const SettingsControl& entry : kSettingsControls) {
-        CreateWindowExW(0, entry.className, entry.text, WS_CHILD | WS_VISIBLE | styleBits(entry.style), 0, 0, 0, 0,
+        const DWORD shown = showsOnlyWhileImporting(entry.style) ? 0 : WS_VISIBLE;
+        CreateWindowExW(0, entry.className, entry.text, WS_CHILD | shown | styleBits(entry.style), 0, 0, 0, 0,
                         handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
     }
     const HWND modes = control(kModeComboId);
@@ -169,6 +178,72 @@ void SettingsWindow::save() {
     if (onSaved) onSaved(settings);
 }
 
+// The picked model is imported on a thread of its own; the window stays
+// usable and shows the progress with a way to stop.
+void SettingsWindow::chooseModel() {
+    if (import.running() || !surroundings.chooseModel) return;
+    const std::wstring chosen = surroundings.chooseModel(handle());
+    if (chosen.empty()) return;
+    const std::wstring target = surroundings.modelTarget ? surroundings.modelTarget() : L"";
+    if (target.empty()) {
+        logLine(L"XATO: yangi model uchun yoziladigan joy yo'q");
+        if (surroundings.showMessage) surroundings.showMessage(handle(), kNoModelPlaceText, kModelCaption, MB_ICONERROR);
+        return;
+    }
+    logLine(L"model tanlandi: " + chosen);
+    const HWND window = handle();
+    const bool started = import.start(
+        toUtf8(chosen), toUtf8(target), [window](int percent) { PostMessageW(window, WM_IMPORT_PROGRESS, percent, 0); },
+        [this, window](const ConvertOutcome& outcome) {
+            {
+                const std::lock_guard<std::mutex> lock(importMutex);
+                importOutcome = outcome;
+            }
+            PostMessageW(window, WM_IMPORT_DONE, 0, 0);
+        });
+    if (started) showImportControls(true);
+}
+
+void SettingsWindow::showImportControls(bool importing) {
+    const HWND choose = control(kChooseModelButtonId), stop = control(kStopImportButtonId);
+    SendMessageW(control(kModelProgressId), PBM_SETPOS, 0, 0);
+    if (!importing) EnableWindow(choose, TRUE);
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (showsOnlyWhileImporting(entry.style)) ShowWindow(control(entry.id), importing ? SW_SHOWNA : SW_HIDE);
+    }
+    // Focus must not stay on a control that disappears or is disabled.
+    const HWND focus = GetFocus();
+    if (focus == stop && !importing) SetFocus(choose);
+    if (focus == choose && importing) SetFocus(stop);
+    if (importing) EnableWindow(choose, FALSE);
+}
+
+void SettingsWindow::onImportDone() {
+    std::optional<ConvertOutcome> outcome;
+    {
+        const std::lock_guard<std::mutex> lock(importMutex);
+        outcome.swap(importOutcome);
+    }
+    if (!outcome) return;
+    showImportControls(false);
+    if (outcome->exitCode == kConvertStopped) {
+        logLine(L"model tanlash to'xtatildi");
+        return;
+    }
+    if (outcome->exitCode != 0) {
+        logLine(L"XATO: model qabul qilinmadi: " + fromUtf8(outcome->error));
+        if (surroundings.showMessage) {
+            surroundings.showMessage(handle(), modelImportFailureText(outcome->exitCode, outcome->error), kModelCaption,
+                                     MB_ICONERROR);
+        }
+        return;
+    }
+    logLine(L"yangi model o'rnatildi");
+    const std::wstring model = surroundings.describeModel ? surroundings.describeModel() : L"";
+    SetDlgItemTextW(handle(), kModelFileId, model.c_str());
+    if (onModelReplaced) onModelReplaced();
+}
+
 void SettingsWindow::drawDonateButton(const DRAWITEMSTRUCT& item) const {
     const HDC dc = item.hDC;
     const Rect area = fromRECT(item.rcItem);
@@ -211,9 +286,21 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         case kDonateButtonId:
             donate.open(instance, hwnd);
             return 0;
+        case kChooseModelButtonId:
+            chooseModel();
+            return 0;
+        case kStopImportButtonId:
+            import.stop();
+            return 0;
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
         }
+    case WM_IMPORT_PROGRESS:
+        SendMessageW(control(kModelProgressId), PBM_SETPOS, wParam, 0);
+        return 0;
+    case WM_IMPORT_DONE:
+        onImportDone();
+        return 0;
     case DM_GETDEFID:  // Enter
         return MAKELRESULT(kSaveButtonId, DC_HASDEFID);
     case WM_NEXTDLGCTL:

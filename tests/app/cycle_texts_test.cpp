@@ -153,6 +153,7 @@ TEST(CycleTexts, TheModelProblemAndTheModelFileLine) {
         {0, L" (0,0 MB)"},         {8043100, L" (7,7 MB)"},          {10380000, L" (9,9 MB)"},
         {10485760, L" (10 MB)"},   {155189248, L" (148 MB)"},        {1624867840, L" (1550 MB)"},
     };
-    for (const auto& size : sizes) EXPECT_EQ(modelFileText(path, size.bytes, L"m.bin"), path + size.shown);
-    EXPECT_EQ(modelFileText(L"", 0, L"m.bin"), L"Topilmadi \u2014 m.bin faylini dastur yonidagi models papkasiga qo'ying");
+    for (const auto& size : sizes) EXPECT_EQ(modelFileText(path, size.bytes, L""), path + size.shown);
+    EXPECT_EQ(modelFileText(path, 823132160, L"medium, q8_0"), path + L" (medium, q8_0, 785 MB)");
+    EXPECT_EQ(modelFileText(L"", 0, L""), L"Model topilmadi");
 }

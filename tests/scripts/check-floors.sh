@@ -11,7 +11,7 @@ declare -A allowed=(
   [audio]="diag"
   [model]="engine diag"
   [insert]="engine settings diag"
-  [ui]="insert engine settings audio diag"
+  [ui]="insert engine settings audio model diag"
   [app]="ui insert engine settings audio model diag"
 )
 status=0 checked=0

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "diag/encoding.h"
+
 namespace {
 
 const SettingsControl& controlWithId(int id) {
@@ -31,14 +33,14 @@ std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"
 }  // namespace
 
 TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
-    EXPECT_EQ(settingsClientSize(96), (Size{460, 432}));
-    EXPECT_EQ(settingsClientSize(120), (Size{575, 540}));
-    EXPECT_EQ(settingsClientSize(144), (Size{690, 648}));
+    EXPECT_EQ(settingsClientSize(96), (Size{460, 468}));
+    EXPECT_EQ(settingsClientSize(120), (Size{575, 585}));
+    EXPECT_EQ(settingsClientSize(144), (Size{690, 702}));
 
     const SettingsControl& save = controlWithId(kSaveButtonId);
-    EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 388, 328, 418}));
-    EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 485, 410, 523})) << "height 37.5 rounds up";
-    EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 582, 492, 627}));
+    EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 424, 328, 454}));
+    EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 530, 410, 568})) << "height 37.5 rounds up";
+    EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 636, 492, 681}));
     const SettingsControl& hint = kSettingsControls[3];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
     const SettingsControl& micWarning = controlWithId(kMicWarningId);
@@ -55,12 +57,12 @@ TEST(SettingsControls, OrderIdsAndTabStops) {
         if (isTabStop(entry.style)) tabStops.insert(entry.id);
         // Every control fits the client area at 96 DPI.
         EXPECT_LE(entry.x + entry.width, 460);
-        EXPECT_LE(entry.y + entry.height, 432) << entry.id;
+        EXPECT_LE(entry.y + entry.height, 468) << entry.id;
     }
-    EXPECT_EQ(ids.size(), 11u);
-    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209}));
+    EXPECT_EQ(ids.size(), 14u);
+    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213}));
     EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
-    EXPECT_EQ(kSettingsControls[15].id, kCancelButtonId);
+    EXPECT_EQ(kSettingsControls.back().id, kCancelButtonId);
     EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");
 }
 
@@ -181,4 +183,30 @@ TEST(DefaultHotkey, TheButtonTheLabelAndTheControlAgree) {
     EXPECT_EQ(L"Standart (" + hotkeyPrefix(kDefaultHotkeyModifiers) + fresh.label + L")", kDefaultHotkeyButtonText.data());
     EXPECT_EQ(hotkeyControlValue(kDefaultHotkeyVk, kDefaultHotkeyModifiers), 0x0644);
     EXPECT_EQ(fresh.idleUnloadSeconds, 180);
+}
+
+TEST(ModelImportFailure, TheReasonFollowsTheToolsMessageAndTheModelInUseIsNamed) {
+    const struct {
+        int exitCode;
+        std::string detail;
+        const wchar_t* reason;
+    } cases[] = {
+        {2, "D:/m: pytorch_model.bin is not read; download the .safetensors files instead",
+         L"Papkada faqat pytorch_model.bin bor."},
+        {2, "D:/m/config.json: cannot be read", L"Papkada config.json topilmadi."},
+        {2, "D:/m/config.json: config.json has no d_model", L"Papkadagi config.json whisper modelining"},
+        {2, "D:/m: no model.safetensors", L"Papkada model.safetensors fayli topilmadi."},
+        {2, "D:/m/vocab.json: token 7 missing", L"Papkadagi vocab.json fayli yo'q yoki buzilgan."},
+        {2, "D:/notes.bin: not a whisper model file", L"Tanlangan fayl whisper modeli emas."},
+        {2, "D:/m.bin: all-F32 weights", L"F32 turidagi model fayllari ishlamaydi"},
+        {2, "D:/m/model.safetensors: offsets overlap", L"Model yaroqsiz: fayllar to'liq yuklanmagan"},
+        {3, "D:/m.bin.part: cannot be written, not a whisper model file", L"Modelni yozib bo'lmadi."},
+    };
+    for (const auto& c : cases) {
+        const std::wstring text = modelImportFailureText(c.exitCode, c.detail);
+        EXPECT_EQ(text.rfind(c.reason, 0), 0u) << text;
+        EXPECT_NE(text.find(L"\n\nHozirgi model o'zgarmadi.\n\nTafsilot: "), std::wstring::npos) << c.detail;
+        EXPECT_EQ(text.substr(text.size() - c.detail.size()), fromUtf8(c.detail));
+    }
+    EXPECT_NE(modelImportFailureText(2, "C:/Модель: bad").find(L"C:/Модель"), std::wstring::npos);
 }

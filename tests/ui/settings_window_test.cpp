@@ -6,9 +6,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "diag/encoding.h"
 #include "diag/folders.h"
+#include "model/model_info.h"
 #include "settings/settings_file.h"
+#include "tests/model/checkpoint_writer.h"
 #include "tests/support/temp_folder.h"
+#include "tools/testmodel/test_model.h"
 #include "tests/ui/window_driving.h"
 #include "ui/settings_form.h"
 
@@ -52,6 +56,8 @@ protected:
             messages.push_back({owner, text, caption, icon});
         };
         s.describeModel = [this] { return model; };
+        s.chooseModel = [this](HWND) { return chosen; };
+        s.modelTarget = [this] { return target; };
         return s;
     }
 
@@ -79,6 +85,8 @@ protected:
     bool autostartInRegistry = false;
     std::wstring model = L"C:\\Vornika\\models\\ggml-veltostt.bin (7,7 MB)";
     bool saveWorks = true;
+    std::wstring chosen;                                // what the open dialog gives
+    std::wstring target = folder / L"ggml-veltostt.bin";  // where a picked model goes
     Settings stored;
     std::vector<Settings> saved;
     std::vector<ShownMessage> messages;
@@ -91,7 +99,7 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
     open();
     ASSERT_NE(window.handle(), nullptr);
     EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
-    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 460, 432}));
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 460, 468}));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -277,4 +285,126 @@ TEST_F(SettingsWindowTest, TheDonateButtonOpensTheDonationWindowOverTheSettings)
     const Rect own = windowRect(donate);
     EXPECT_EQ(own.left, owner.left + (owner.width() - own.width()) / 2);
     EXPECT_EQ(own.top, owner.top + (owner.height() - own.height()) / 2);
+}
+
+namespace {
+
+// A scripted model, its checkpoint folder (under a Cyrillic name) and a file
+// that is no model, for the picks of the model row.
+class ModelRowTest : public SettingsWindowTest {
+protected:
+    ModelRowTest() {
+        window.setOnModelReplaced([this] { ++replaced; });
+        ModelHeader header;
+        presetHeader("micro", header);
+        EXPECT_EQ(writeScriptedModel(toUtf8(modelFile), header, "Salom"), "");
+        EXPECT_EQ(writeCheckpointFrom(toUtf8(modelFile), toUtf8(checkpoint), {}), "");
+        HANDLE text = CreateFileW(notAModel.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CloseHandle(text);
+    }
+    bool importShown() const { return IsWindowVisible(control(kModelProgressId)) != FALSE; }
+    bool waitForTheImport() {
+        return pumpUntil([this] { return !window.importRunning() && !importShown(); }, 60s);
+    }
+    std::string targetType() const {
+        return weightTypeOfFile(describeModelFile(toUtf8(target)).header.ftype);
+    }
+    bool exists(const std::wstring& path) const { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    std::wstring modelFile = folder / L"scripted.bin";
+    std::wstring checkpoint = folder / L"Модель ўзбек";
+    std::wstring notAModel = folder / L"notes.bin";
+    int replaced = 0;
+};
+
+}  // namespace
+
+TEST_F(ModelRowTest, AFileOrAFolderBecomesTheModelInTheBackgroundWithTheWindowUsable) {
+    const struct {
+        std::wstring chosen;
+        const char* type;
+    } picks[] = {{modelFile, "f16"}, {checkpoint + L"\\config.json", "q8_0"}};
+    open();
+    EXPECT_FALSE(importShown()) << "the bar and the stop button only while importing";
+    EXPECT_FALSE(IsWindowVisible(control(kStopImportButtonId)));
+    for (const auto& pick : picks) {
+        chosen = pick.chosen;
+        model = L"C:\\old.bin";
+        click(kChooseModelButtonId);
+        EXPECT_TRUE(importShown());
+        EXPECT_TRUE(IsWindowVisible(control(kStopImportButtonId)));
+        EXPECT_FALSE(IsWindowEnabled(control(kChooseModelButtonId))) << "one import at a time";
+        click(kAutostartBoxId);
+        EXPECT_TRUE(checked(kAutostartBoxId)) << "the rest of the window works meanwhile";
+        click(kAutostartBoxId);
+        model = L"C:\\new.bin";
+        ASSERT_TRUE(waitForTheImport());
+        EXPECT_EQ(targetType(), pick.type);
+        EXPECT_FALSE(exists(target + L".part"));
+        EXPECT_EQ(windowText(control(kModelFileId)), L"C:\\new.bin");
+        EXPECT_TRUE(IsWindowEnabled(control(kChooseModelButtonId)));
+        EXPECT_FALSE(IsWindowVisible(control(kStopImportButtonId)));
+    }
+    EXPECT_EQ(replaced, 2);
+    EXPECT_TRUE(messages.empty());
+
+    // Closed while it runs: the import still ends in the new model.
+    DeleteFileW(target.c_str());
+    click(kChooseModelButtonId);
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitForTheImport());
+    EXPECT_EQ(targetType(), "q8_0");
+    EXPECT_EQ(replaced, 3);
+}
+
+TEST_F(ModelRowTest, AStoppedRefusedOrUnplaceablePickLeavesTheModelInUse) {
+    const std::wstring original = L"the model in use";
+    auto writeTarget = [&] {
+        HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, original.data(), static_cast<DWORD>(original.size() * sizeof(wchar_t)), &written, nullptr);
+        CloseHandle(file);
+    };
+    auto targetBytes = [&] {
+        HANDLE file = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        LARGE_INTEGER size{};
+        GetFileSizeEx(file, &size);
+        CloseHandle(file);
+        return size.QuadPart;
+    };
+    writeTarget();
+    open();
+
+    chosen = L"";  // the open dialog cancelled
+    click(kChooseModelButtonId);
+    EXPECT_FALSE(importShown());
+
+    chosen = checkpoint;
+    click(kChooseModelButtonId);
+    click(kStopImportButtonId);
+    ASSERT_TRUE(waitForTheImport());
+    EXPECT_TRUE(messages.empty()) << "a stop is the user's own choice";
+
+    chosen = notAModel;
+    click(kChooseModelButtonId);
+    ASSERT_TRUE(waitForTheImport());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, L"Model");
+    EXPECT_EQ(messages[0].icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_NE(messages[0].text.find(L"Tanlangan fayl whisper modeli emas."), std::wstring::npos) << messages[0].text;
+    EXPECT_NE(messages[0].text.find(L"Hozirgi model o'zgarmadi."), std::wstring::npos);
+
+    const std::wstring place = target;
+    target = L"";
+    chosen = modelFile;
+    click(kChooseModelButtonId);
+    EXPECT_FALSE(importShown());
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text, kNoModelPlaceText);
+    target = place;
+
+    EXPECT_EQ(targetBytes(), static_cast<LONGLONG>(original.size() * sizeof(wchar_t)));
+    EXPECT_FALSE(exists(target + L".part"));
+    EXPECT_EQ(replaced, 0);
+    EXPECT_EQ(windowText(control(kModelFileId)), model);
 }

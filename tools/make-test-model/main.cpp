@@ -1,8 +1,8 @@
 // make-test-model: writes whisper-format model files for tests and benchmarks.
-//   make-test-model [--preset micro|tiny|base|small] --random OUT
-//   make-test-model [--preset micro|tiny|base|small] --script "TEXT" OUT
-//   make-test-model [--preset micro|tiny|base|small] --silence OUT
-//   make-test-model [--preset micro|tiny|base|small] --script-file FILE OUT
+//   make-test-model [--preset micro|tiny|base|small|medium] --random OUT
+//   make-test-model [--preset micro|tiny|base|small|medium] --script "TEXT" OUT
+//   make-test-model [--preset micro|tiny|base|small|medium] --silence OUT
+//   make-test-model [--preset micro|tiny|base|small|medium] --script-file FILE OUT
 // --script-file reads the UTF-8 text from a file (Windows command lines are
 // not UTF-8). --type f16|q8_0|q5_0 (f16 unless given) quantizes the weights
 // with the whisper library's own quantizer.
@@ -17,7 +17,7 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: make-test-model [--preset micro|tiny|base|small] [--type f16|q8_0|q5_0] "
+    std::fputs("usage: make-test-model [--preset micro|tiny|base|small|medium] [--type f16|q8_0|q5_0] "
                "(--random | --script TEXT | --script-file FILE | --silence) OUT\n",
                stderr);
     return 2;

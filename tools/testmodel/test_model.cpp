@@ -200,6 +200,10 @@ bool presetHeader(const std::string& preset, ModelHeader& h) {
         h.nAudioState = h.nTextState = 768;
         h.nAudioHead = h.nTextHead = 12;
         h.nAudioLayer = h.nTextLayer = 12;
+    } else if (preset == "medium") {
+        h.nAudioState = h.nTextState = 1024;
+        h.nAudioHead = h.nTextHead = 16;
+        h.nAudioLayer = h.nTextLayer = 24;
     } else {
         return false;
     }

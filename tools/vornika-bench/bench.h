@@ -70,6 +70,11 @@ void benchCapture(int longTakeSeconds, bool prepared);
 // text in a window (recognition excluded), start to warm model, memory.
 void benchProgram(int rounds);
 
+// A checkpoint folder of the preset (random F32 weights, written once into
+// the options' folder) converted to q8_0 by a child: seconds and peak memory.
+void benchCheckpoint(const EngineBenchOptions& options, const std::string& preset);
+int convertChild(const std::string& folder, const std::string& output, const std::string& type);
+
 // Platform parts.
 std::string runAndCapture(const std::string& commandLine);
 double peakResidentMegabytes();

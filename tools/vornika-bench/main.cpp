@@ -1,6 +1,6 @@
 // vornika-bench: conversion speed, engine overhead against the library,
 // recognition speed through the program's path, capture and the whole program.
-//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program] [--models DIR]
+//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint] [--models DIR]
 //                 [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]
 #include <algorithm>
 #include <cstdlib>
@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
         if (arg == "--child-flash" && i + 5 < argc)
             return flashChild(argv[i + 1], std::atoi(argv[i + 2]) != 0, std::atoi(argv[i + 3]), std::atoi(argv[i + 4]),
                               std::atoi(argv[i + 5]));
+        if (arg == "--child-convert" && i + 3 < argc) return convertChild(argv[i + 1], argv[i + 2], argv[i + 3]);
         if (arg == "--child-write-model" && i + 3 < argc) return writeModelChild(argv[i + 1], argv[i + 2], argv[i + 3]);
         if (arg == "--quick") {
             engine.children = 1;
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program] [--models DIR]\n"
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint] [--models DIR]\n"
                        "                     [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]\n",
                        stderr);
             return 2;
@@ -61,5 +62,7 @@ int main(int argc, char** argv) {
     if (only == "capture") benchCapture(captureSeconds > 0 ? captureSeconds : 60, false);
     if (only == "capture-prepared") benchCapture(captureSeconds > 0 ? captureSeconds : 60, true);
     if (only == "program") benchProgram(5);
+    // The medium preset's folder takes about 3 GB of disk in the models folder.
+    if (only == "checkpoint") benchCheckpoint(engine, engine.presets.size() == 1 ? engine.presets[0] : "medium");
     return 0;
 }
