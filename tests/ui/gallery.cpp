@@ -38,7 +38,7 @@ SettingsSurroundings exampleSurroundings() {
     s.saveSettings = [](const Settings&) { return true; };
     s.showMessage = [](HWND, const std::wstring&, const std::wstring&, UINT) {};
     s.describeModel = [] {
-        return std::wstring(L"C:\\Users\\Aziz\\AppData\\Local\\Programs\\Vornika\\models\\ggml-veltostt.bin (148 MB)");
+        return std::wstring(L"C:\\Users\\Aziz\\AppData\\Local\\Programs\\Vornika\\models\\ggml-veltostt.bin (small, q8_0, 252 MB)");
     };
     return s;
 }
