@@ -1,10 +1,14 @@
 #include "app/app.h"
 #include "app/cycle_texts.h"
+#include "app/text_choice.h"
 #include "diag/log.h"
 #include "insert/clipboard_win.h"
 #include "insert/insert_text.h"
 
-void App::deliverResult(const TranscribeResult& result) {
+void App::deliverResult(const TranscribeResult& recognised) {
+    // From here on the text is the one the user chose to get.
+    TranscribeResult result = recognised;
+    result.text = deliveredText(recognised.text, settings);
     busy = false;  // from here on the hotkey starts a new take
     if (result.error.empty()) modelProblem.clear();  // it recognised: the model works
     setTrayTip(idleTip());

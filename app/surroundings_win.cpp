@@ -5,6 +5,7 @@
 #include "app/autostart.h"
 #include "app/settings_surroundings.h"
 #include "app/cycle_texts.h"
+#include "app/text_choice.h"
 #include "diag/log_io.h"
 #include "diag/encoding.h"
 #include "engine/model_location.h"
@@ -54,6 +55,7 @@ SettingsSurroundings programSettingsSurroundings() {
     };
     surroundings.chooseModel = chooseModelFile;
     surroundings.modelTarget = [] { return writableModelTarget(); };
+    surroundings.textExample = [](const Settings& settings) { return textExample(settings); };
     return surroundings;
 }
 

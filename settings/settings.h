@@ -8,6 +8,9 @@
 #include "diag/idle_unload.h"
 
 enum class InsertMode : std::int32_t { Paste = 0, Type = 1 };
+// The values are those of the settings file.
+enum class TextScript : std::int32_t { AsRecognised = 0, Latin = 1, Cyrillic = 2 };
+enum class TextApostrophe : std::int32_t { AsRecognised = 0, Standard = 1, Ascii = 2 };
 
 // The hotkey's modifier bits, as RegisterHotKey and the settings file take them.
 inline constexpr std::uint32_t kModifierAlt = 0x1;
@@ -44,6 +47,11 @@ struct Settings {
     bool useGpu = true;
     std::int32_t idleUnloadSeconds = kDefaultIdleUnloadSeconds;
     bool didOnboard = false;
+    // How the recognised text is written before it is delivered.
+    TextScript textScript = TextScript::AsRecognised;
+    TextApostrophe textApostrophe = TextApostrophe::AsRecognised;
+    bool textTrailingSpace = false;  // a space after each dictation
+    bool textSpokenBreaks = false;   // "yangi qator" / "yangi xatboshi" said become line breaks
 
     // The hotkey as the user sees it, for instance "Ctrl+Alt+D".
     std::wstring hotkeyLabel() const;

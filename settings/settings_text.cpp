@@ -36,6 +36,11 @@ bool onlyOne(const std::wstring& value) { return value == L"1"; }
 
 const wchar_t* flag(bool value) { return value ? L"1" : L"0"; }
 
+// One of 0, 1 or 2 exactly; anything else is the default, 0.
+std::int32_t choiceOfThree(const std::wstring& value) {
+    return value == L"1" ? 1 : value == L"2" ? 2 : 0;
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> parseUnsigned32(const std::wstring& text) {
@@ -77,6 +82,10 @@ std::wstring composeSettingsText(const Settings& s) {
     text += std::wstring(L"useGpu=") + flag(s.useGpu) + L"\n";
     text += L"idleUnloadSeconds=" + std::to_wstring(s.idleUnloadSeconds) + L"\n";
     text += std::wstring(L"didOnboard=") + flag(s.didOnboard) + L"\n";
+    text += L"text.script=" + std::to_wstring(static_cast<std::int32_t>(s.textScript)) + L"\n";
+    text += L"text.apostrophe=" + std::to_wstring(static_cast<std::int32_t>(s.textApostrophe)) + L"\n";
+    text += std::wstring(L"text.trailingSpace=") + flag(s.textTrailingSpace) + L"\n";
+    text += std::wstring(L"text.spokenBreaks=") + flag(s.textSpokenBreaks) + L"\n";
     return text;
 }
 
@@ -103,6 +112,14 @@ void applyLine(const std::wstring& key, const std::wstring& value, Settings& s) 
         if (const auto v = parseSigned32(value)) s.idleUnloadSeconds = *v;
     } else if (key == L"didOnboard") {
         s.didOnboard = onlyOne(value);
+    } else if (key == L"text.script") {
+        s.textScript = static_cast<TextScript>(choiceOfThree(value));
+    } else if (key == L"text.apostrophe") {
+        s.textApostrophe = static_cast<TextApostrophe>(choiceOfThree(value));
+    } else if (key == L"text.trailingSpace") {
+        s.textTrailingSpace = onlyOne(value);
+    } else if (key == L"text.spokenBreaks") {
+        s.textSpokenBreaks = onlyOne(value);
     }
 }
 

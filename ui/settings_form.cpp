@@ -8,7 +8,7 @@ Rect scaledControlRect(const SettingsControl& control, int dpi) {
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
 }
 
-Size settingsClientSize(int dpi) { return {scaled(460, dpi), scaled(468, dpi)}; }
+Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(388, dpi)}; }
 
 std::wstring microphoneItemText(const MicDevice& device) {
     std::wstring text = device.name;
@@ -99,7 +99,17 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
     s.insertMode = form.modeSelection == 1 ? InsertMode::Type : InsertMode::Paste;
     s.autoStart = form.autoStart;
     s.useGpu = form.useGpu;
+    s = withTextChoices(s, form);
     return outcome;
+}
+
+Settings withTextChoices(Settings copy, const SettingsForm& form) {
+    const auto choice = [](int selection) { return selection >= 0 && selection <= 2 ? selection : 0; };
+    copy.textScript = static_cast<TextScript>(choice(form.scriptSelection));
+    copy.textApostrophe = static_cast<TextApostrophe>(choice(form.apostropheSelection));
+    copy.textTrailingSpace = form.trailingSpace;
+    copy.textSpokenBreaks = form.spokenBreaks;
+    return copy;
 }
 
 std::wstring modelImportFailureText(int exitCode, const std::string& detail) {

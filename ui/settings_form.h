@@ -28,6 +28,11 @@ inline constexpr int kModelFileId = 210;
 inline constexpr int kChooseModelButtonId = 211;
 inline constexpr int kModelProgressId = 212;
 inline constexpr int kStopImportButtonId = 213;
+inline constexpr int kScriptComboId = 214;
+inline constexpr int kApostropheComboId = 215;
+inline constexpr int kTrailingSpaceBoxId = 216;
+inline constexpr int kSpokenBreaksBoxId = 217;
+inline constexpr int kTextExampleId = 218;
 inline constexpr int kLabelId = -1;
 
 inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
@@ -44,6 +49,18 @@ inline constexpr wchar_t kNoModelPlaceText[] =
 inline constexpr std::array<const wchar_t*, 2> kInsertModeItems = {
     L"Tez (clipboard orqali qo'yish) \u2014 tavsiya etiladi",
     L"Sekin (belgima-belgi yozish) \u2014 qo'yish ishlamasa",
+};
+
+// In the order of the settings file's values (0, 1, 2).
+inline constexpr std::array<const wchar_t*, 3> kScriptItems = {
+    L"Yozuv: asl holicha",
+    L"Yozuv: lotin",
+    L"Yozuv: \u043a\u0438\u0440\u0438\u043b\u043b",  // кирилл
+};
+inline constexpr std::array<const wchar_t*, 3> kApostropheItems = {
+    L"Tutuq: asl holicha",
+    L"Tutuq: o\u02bb, ma\u02bcno (standart)",
+    L"Tutuq: o', ma'no (oddiy)",
 };
 
 inline constexpr int kSettingsFontSize = 13;
@@ -100,7 +117,7 @@ struct SettingsControl {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<SettingsControl, 19> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 25> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
     {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
@@ -112,14 +129,22 @@ inline constexpr std::array<SettingsControl, 19> kSettingsControls = {{
     {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 240, 402, 120, kModeComboId},
     {L"BUTTON", L"Kompyuter yonganda avtomatik ishga tushsin", ControlStyle::CheckBox, 24, 278, 402, 22, kAutostartBoxId},
     {L"BUTTON", L"Videokartadan foydalanish (tezroq)", ControlStyle::CheckBox, 24, 304, 402, 22, kGpuBoxId},
-    {L"STATIC", L"Model fayli", ControlStyle::Plain, 24, 336, 200, 18, kLabelId},
-    {L"STATIC", L"", ControlStyle::PathText, 24, 356, 402, 18, kModelFileId},
-    {L"BUTTON", L"Model tanlash\u2026", ControlStyle::TabStopButton, 24, 380, 130, 26, kChooseModelButtonId},
-    {L"msctls_progress32", L"", ControlStyle::Progress, 162, 385, 164, 16, kModelProgressId},
-    {L"BUTTON", L"To'xtatish", ControlStyle::WorkButton, 334, 380, 92, 26, kStopImportButtonId},
-    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 424, 132, 30, kDonateButtonId},
-    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 236, 424, 92, 30, kSaveButtonId},
-    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 334, 424, 92, 30, kCancelButtonId},
+    // The right-hand column: the model, then how the text is written.
+    {L"STATIC", L"Model fayli", ControlStyle::Plain, 450, 20, 200, 18, kLabelId},
+    {L"STATIC", L"", ControlStyle::PathText, 450, 42, 300, 18, kModelFileId},
+    {L"BUTTON", L"Model tanlash\u2026", ControlStyle::TabStopButton, 450, 66, 130, 26, kChooseModelButtonId},
+    {L"msctls_progress32", L"", ControlStyle::Progress, 450, 98, 300, 16, kModelProgressId},
+    {L"BUTTON", L"To'xtatish", ControlStyle::WorkButton, 658, 66, 92, 26, kStopImportButtonId},
+    {L"STATIC", L"Matn", ControlStyle::Plain, 450, 128, 200, 18, kLabelId},
+    {L"COMBOBOX", L"", ControlStyle::DropDown, 450, 150, 300, 120, kScriptComboId},
+    {L"COMBOBOX", L"", ControlStyle::DropDown, 450, 184, 300, 120, kApostropheComboId},
+    {L"BUTTON", L"Har matndan keyin bo'sh joy", ControlStyle::CheckBox, 450, 218, 300, 22, kTrailingSpaceBoxId},
+    {L"BUTTON", L"\"Yangi qator\" deyilsa, qator tashlansin", ControlStyle::CheckBox, 450, 242, 300, 22,
+     kSpokenBreaksBoxId},
+    {L"STATIC", L"", ControlStyle::Plain, 450, 268, 300, 52, kTextExampleId},
+    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 344, 132, 30, kDonateButtonId},
+    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 560, 344, 92, 30, kSaveButtonId},
+    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 658, 344, 92, 30, kCancelButtonId},
 }};
 
 // What the user is told when a picked model was not taken (a stop is not
@@ -160,7 +185,15 @@ struct SettingsForm {
     int modeSelection = 0;
     bool autoStart = false;
     bool useGpu = false;
+    int scriptSelection = 0;
+    int apostropheSelection = 0;
+    bool trailingSpace = false;
+    bool spokenBreaks = false;
 };
+
+// The text choices of the form over a copy of the settings (what the example
+// line shows before anything is saved); a selection out of range is 0.
+Settings withTextChoices(Settings copy, const SettingsForm& form);
 
 struct FormOutcome {
     Settings settings;

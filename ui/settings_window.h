@@ -17,6 +17,7 @@
 #include "settings/settings.h"
 #include "ui/donate_window.h"
 #include "ui/object_window_win.h"
+#include "ui/settings_form.h"
 #include "ui/window_support_win.h"
 
 // What the window reads and changes outside itself. The program passes the
@@ -34,6 +35,9 @@ struct SettingsSurroundings {
     std::function<std::wstring(HWND owner)> chooseModel;
     // Where a picked model is written; "" when there is no such place.
     std::function<std::wstring()> modelTarget;
+    // The example line under the text choices: a sample dictation as these
+    // settings would deliver it.
+    std::function<std::wstring(const Settings&)> textExample;
     // A message box owned by owner, with MB_ICONWARNING or MB_ICONERROR.
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
 };
@@ -65,6 +69,8 @@ private:
     void loadControls();
     void fillMicrophones();
     void updateMicWarning();
+    SettingsForm readForm() const;
+    void updateTextExample();
     void save();
     void chooseModel();
     void showImportControls(bool importing);

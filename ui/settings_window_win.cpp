@@ -65,6 +65,10 @@ bool SettingsWindow::createWindow() {
     }
     const HWND modes = control(kModeComboId);
     for (const wchar_t* item : kInsertModeItems) SendMessageW(modes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const wchar_t* item : kScriptItems)
+        SendMessageW(control(kScriptComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const wchar_t* item : kApostropheItems)
+        SendMessageW(control(kApostropheComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     rebuildForDpi();
     enableDialogKeys(handle());
     return true;
@@ -109,7 +113,33 @@ void SettingsWindow::loadControls() {
     CheckDlgButton(handle(), kGpuBoxId, settings.useGpu ? BST_CHECKED : BST_UNCHECKED);
     const std::wstring model = surroundings.describeModel ? surroundings.describeModel() : L"";
     SetDlgItemTextW(handle(), kModelFileId, model.c_str());
+    SendMessageW(control(kScriptComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.textScript), 0);
+    SendMessageW(control(kApostropheComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.textApostrophe), 0);
+    CheckDlgButton(handle(), kTrailingSpaceBoxId, settings.textTrailingSpace ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(handle(), kSpokenBreaksBoxId, settings.textSpokenBreaks ? BST_CHECKED : BST_UNCHECKED);
+    updateTextExample();
     fillMicrophones();
+}
+
+SettingsForm SettingsWindow::readForm() const {
+    SettingsForm form;
+    form.hotkey = static_cast<std::uint16_t>(SendMessageW(control(kHotkeyControlId), HKM_GETHOTKEY, 0, 0));
+    form.micSelection = static_cast<int>(SendMessageW(control(kMicComboId), CB_GETCURSEL, 0, 0));
+    form.modeSelection = static_cast<int>(SendMessageW(control(kModeComboId), CB_GETCURSEL, 0, 0));
+    form.autoStart = IsDlgButtonChecked(handle(), kAutostartBoxId) == BST_CHECKED;
+    form.useGpu = IsDlgButtonChecked(handle(), kGpuBoxId) == BST_CHECKED;
+    form.scriptSelection = static_cast<int>(SendMessageW(control(kScriptComboId), CB_GETCURSEL, 0, 0));
+    form.apostropheSelection = static_cast<int>(SendMessageW(control(kApostropheComboId), CB_GETCURSEL, 0, 0));
+    form.trailingSpace = IsDlgButtonChecked(handle(), kTrailingSpaceBoxId) == BST_CHECKED;
+    form.spokenBreaks = IsDlgButtonChecked(handle(), kSpokenBreaksBoxId) == BST_CHECKED;
+    return form;
+}
+
+// The example follows the choices as they are made, before anything is saved.
+void SettingsWindow::updateTextExample() {
+    const std::wstring example =
+        surroundings.textExample ? surroundings.textExample(withTextChoices(settings, readForm())) : L"";
+    SetDlgItemTextW(handle(), kTextExampleId, example.c_str());
 }
 
 void SettingsWindow::fillMicrophones() {
@@ -155,14 +185,7 @@ void SettingsWindow::bringToFront() {
 }
 
 void SettingsWindow::save() {
-    SettingsForm form;
-    form.hotkey = static_cast<std::uint16_t>(SendMessageW(control(kHotkeyControlId), HKM_GETHOTKEY, 0, 0));
-    form.micSelection = static_cast<int>(SendMessageW(control(kMicComboId), CB_GETCURSEL, 0, 0));
-    form.modeSelection = static_cast<int>(SendMessageW(control(kModeComboId), CB_GETCURSEL, 0, 0));
-    form.autoStart = IsDlgButtonChecked(handle(), kAutostartBoxId) == BST_CHECKED;
-    form.useGpu = IsDlgButtonChecked(handle(), kGpuBoxId) == BST_CHECKED;
-
-    const FormOutcome outcome = settingsFromForm(settings, form, devices, keyNameForVk);
+    const FormOutcome outcome = settingsFromForm(settings, readForm(), devices, keyNameForVk);
     if (outcome.hotkeyRejected && surroundings.showMessage) {
         surroundings.showMessage(handle(), kHotkeyRejectedText, kSettingsCaption, MB_ICONWARNING);
     }
@@ -270,6 +293,14 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         switch (LOWORD(wParam)) {
         case kMicComboId:
             if (HIWORD(wParam) == CBN_SELCHANGE) updateMicWarning();
+            return 0;
+        case kScriptComboId:
+        case kApostropheComboId:
+            if (HIWORD(wParam) == CBN_SELCHANGE) updateTextExample();
+            return 0;
+        case kTrailingSpaceBoxId:
+        case kSpokenBreaksBoxId:
+            if (HIWORD(wParam) == BN_CLICKED) updateTextExample();
             return 0;
         case kSaveButtonId:
             save();

@@ -142,6 +142,26 @@ TEST_F(Stories, DictationByTypingArrivesExactly) {
     EXPECT_TRUE(program.quit());
 }
 
+TEST_F(Stories, TheChosenScriptAndSpokenLineBreaksArriveByPasteAndByTyping) {
+    for (const InsertMode mode : {InsertMode::Paste, InsertMode::Type}) {
+        Settings settings = onboardedSettings();
+        settings.insertMode = mode;
+        settings.textScript = TextScript::Cyrillic;
+        settings.textSpokenBreaks = true;
+        settings.textTrailingSpace = true;
+        ASSERT_TRUE(writeSettings(settings));
+        ProgramUnderTest program("Salom dunyo. Yangi qator. Oʻzbekiston gʻalla yanvar");
+        ASSERT_TRUE(program.start());
+        TargetWindow target;
+        ASSERT_EQ(target.problem(), "");
+
+        dictate(program);
+        const std::wstring expected = fromUtf8("Салом дунё.\r\nЎзбекистон ғалла январь ");
+        EXPECT_EQ(target.waitFor(expected, 20000), expected) << static_cast<int>(mode);
+        EXPECT_TRUE(program.quit());
+    }
+}
+
 TEST_F(Stories, QuittingWhileRecordingThrowsTheTakeAway) {
     ASSERT_TRUE(writeSettings(onboardedSettings()));
     ProgramUnderTest program;

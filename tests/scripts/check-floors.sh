@@ -12,7 +12,8 @@ declare -A allowed=(
   [model]="engine diag"
   [insert]="engine settings diag"
   [ui]="insert engine settings audio model diag"
-  [app]="ui insert engine settings audio model diag"
+  [app]="ui insert engine settings audio model text diag"
+  [text]=""
 )
 status=0 checked=0
 for folder in "${!allowed[@]}"; do

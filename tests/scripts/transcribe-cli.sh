@@ -66,6 +66,12 @@ if [ -z "$runner" ]; then
   check "bad model reason" yes "$(grep -q 'XATO: velto_load = 1 (invalid model file: header truncated)' bad-model.err && echo yes)"
 fi
 
+# The text options style the output as the program's text settings do.
+transcribe_case cyrillic 0 'Ассалому алайкум, ўзбек тилида ғалаба — ажойиб 😀' scripted.bin f32.wav --script cyrillic
+transcribe_case ascii-apostrophes 0 "Assalomu alaykum, o'zbek tilida g'alaba — ajoyib 😀 " scripted.bin f32.wav \
+  --apostrophe=ascii --trailing-space
+transcribe_case bad-text-option 2 "" scripted.bin f32.wav --script greek
+
 out=$(run "$transcribe" --model scripted.bin f32.wav 2>program-threads.err)
 check "program's thread count" "$sentence" "$out"
 check "program's thread count reported" 1 "$(grep -c ', [0-9]* threads,' program-threads.err | tr -d '\r')"

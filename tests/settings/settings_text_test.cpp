@@ -94,7 +94,32 @@ TEST(SettingsText, CommentsDuplicatesAndByteOrderMark) {
     EXPECT_EQ(parsed(L"hotkey.label=\uFFFD\n").label, L"\uFFFD");
 }
 
-TEST(SettingsText, WrittenFileIsTheThirteenLines) {
+TEST(SettingsText, TextChoicesTakeOnlyTheirNumbersAndFlags) {
+    const struct {
+        const wchar_t* line;
+        TextScript script;
+        TextApostrophe apostrophe;
+    } cases[] = {
+        {L"text.script=2", TextScript::Cyrillic, TextApostrophe::AsRecognised},
+        {L"text.script=1\ntext.apostrophe=2", TextScript::Latin, TextApostrophe::Ascii},
+        {L"text.apostrophe=1", TextScript::AsRecognised, TextApostrophe::Standard},
+        {L"text.script=3\ntext.apostrophe=-1", TextScript::AsRecognised, TextApostrophe::AsRecognised},
+        {L"text.script=cyrillic\ntext.apostrophe=01", TextScript::AsRecognised, TextApostrophe::AsRecognised},
+        {L"text.script=2\ntext.script=9", TextScript::AsRecognised, TextApostrophe::AsRecognised},
+        {L"text.script = 2 ", TextScript::Cyrillic, TextApostrophe::AsRecognised},
+    };
+    for (const auto& c : cases) {
+        const Settings s = parsed(c.line);
+        EXPECT_EQ(s.textScript, c.script) << toUtf8(c.line);
+        EXPECT_EQ(s.textApostrophe, c.apostrophe) << toUtf8(c.line);
+    }
+    EXPECT_TRUE(parsed(L"text.trailingSpace=1").textTrailingSpace);
+    EXPECT_FALSE(parsed(L"text.trailingSpace=true").textTrailingSpace);
+    EXPECT_TRUE(parsed(L"text.spokenBreaks=1").textSpokenBreaks);
+    EXPECT_FALSE(parsed(L"text.spokenBreaks=2").textSpokenBreaks);
+}
+
+TEST(SettingsText, WrittenFileIsTheSeventeenLines) {
     Settings s = defaultSettings();
     s.didOnboard = true;
     EXPECT_EQ(toUtf8(composeSettingsText(s)),
@@ -110,7 +135,11 @@ TEST(SettingsText, WrittenFileIsTheThirteenLines) {
               "autoStart=1\n"
               "useGpu=1\n"
               "idleUnloadSeconds=180\n"
-              "didOnboard=1\n");
+              "didOnboard=1\n"
+              "text.script=0\n"
+              "text.apostrophe=0\n"
+              "text.trailingSpace=0\n"
+              "text.spokenBreaks=0\n");
 }
 
 TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
@@ -125,6 +154,10 @@ TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
     s.useGpu = false;
     s.idleUnloadSeconds = 600;
     s.didOnboard = true;
+    s.textScript = TextScript::Cyrillic;
+    s.textApostrophe = TextApostrophe::Ascii;
+    s.textTrailingSpace = true;
+    s.textSpokenBreaks = true;
     EXPECT_EQ(parseSettingsText(fromUtf8(toUtf8(composeSettingsText(s)))), s);
     EXPECT_EQ(parseSettingsText(composeSettingsText(defaultSettings())), defaultSettings());
     Settings big = s;

@@ -173,7 +173,7 @@ TEST_F(DialogKeys, ANewScaleRebuildsTheSettingsFontAndLayout) {
         EXPECT_EQ(fontHeight(control), -scaled(kSettingsFontSize, 144)) << id;
     }
     moveToScale(settingsWindow.handle(), 96);
-    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 460, 468}));
+    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 774, 388}));
     EXPECT_EQ(fontHeight(GetDlgItem(settingsWindow.handle(), kSaveButtonId)), -scaled(kSettingsFontSize, 96));
 }
 

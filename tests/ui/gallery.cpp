@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "app/text_choice.h"
 #include "tests/ui/window_driving.h"
 #include "ui/settings_form.h"
 #include "ui/settings_window.h"
@@ -40,6 +41,7 @@ SettingsSurroundings exampleSurroundings() {
     s.describeModel = [] {
         return std::wstring(L"C:\\Users\\Aziz\\AppData\\Local\\Programs\\Vornika\\models\\ggml-veltostt.bin (small, q8_0, 252 MB)");
     };
+    s.textExample = [](const Settings& settings) { return textExample(settings); };
     return s;
 }
 
@@ -64,6 +66,8 @@ int wmain(int argc, wchar_t** argv) {
     Settings settings;
     settings.modifiers = 3;
     settings.deviceId = L"{mix}";
+    settings.textApostrophe = TextApostrophe::Standard;
+    settings.textSpokenBreaks = true;
     // As a build without card numbers shows it, and as a distributor's would.
     SettingsWindow unconfigured(exampleSurroundings());
     unconfigured.open(instance, settings);

@@ -33,14 +33,14 @@ std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"
 }  // namespace
 
 TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
-    EXPECT_EQ(settingsClientSize(96), (Size{460, 468}));
-    EXPECT_EQ(settingsClientSize(120), (Size{575, 585}));
-    EXPECT_EQ(settingsClientSize(144), (Size{690, 702}));
+    EXPECT_EQ(settingsClientSize(96), (Size{774, 388}));
+    EXPECT_EQ(settingsClientSize(120), (Size{968, 485}));
+    EXPECT_EQ(settingsClientSize(144), (Size{1161, 582}));
 
     const SettingsControl& save = controlWithId(kSaveButtonId);
-    EXPECT_EQ(scaledControlRect(save, 96), (Rect{236, 424, 328, 454}));
-    EXPECT_EQ(scaledControlRect(save, 120), (Rect{295, 530, 410, 568})) << "height 37.5 rounds up";
-    EXPECT_EQ(scaledControlRect(save, 144), (Rect{354, 636, 492, 681}));
+    EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 344, 652, 374}));
+    EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 430, 815, 468})) << "height 37.5 rounds up";
+    EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 516, 978, 561}));
     const SettingsControl& hint = kSettingsControls[3];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
     const SettingsControl& micWarning = controlWithId(kMicWarningId);
@@ -56,11 +56,11 @@ TEST(SettingsControls, OrderIdsAndTabStops) {
         }
         if (isTabStop(entry.style)) tabStops.insert(entry.id);
         // Every control fits the client area at 96 DPI.
-        EXPECT_LE(entry.x + entry.width, 460);
-        EXPECT_LE(entry.y + entry.height, 468) << entry.id;
+        EXPECT_LE(entry.x + entry.width, 774);
+        EXPECT_LE(entry.y + entry.height, 388) << entry.id;
     }
-    EXPECT_EQ(ids.size(), 14u);
-    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213}));
+    EXPECT_EQ(ids.size(), 19u);
+    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213, 214, 215, 216, 217}));
     EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
     EXPECT_EQ(kSettingsControls.back().id, kCancelButtonId);
     EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");

@@ -58,6 +58,10 @@ protected:
         s.describeModel = [this] { return model; };
         s.chooseModel = [this](HWND) { return chosen; };
         s.modelTarget = [this] { return target; };
+        s.textExample = [this](const Settings& shown) {
+            exampleAskedFor.push_back(shown);
+            return L"namuna " + std::to_wstring(static_cast<int>(shown.textScript));
+        };
         return s;
     }
 
@@ -90,6 +94,7 @@ protected:
     Settings stored;
     std::vector<Settings> saved;
     std::vector<ShownMessage> messages;
+    std::vector<Settings> exampleAskedFor;
     SettingsWindow window;
 };
 
@@ -99,7 +104,7 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
     open();
     ASSERT_NE(window.handle(), nullptr);
     EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
-    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 460, 468}));
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 774, 388}));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -111,7 +116,8 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
         GetClassNameW(child, className, 64);
         EXPECT_EQ(lstrcmpiW(className, entry.className), 0) << entry.id;
         EXPECT_EQ(GetDlgCtrlID(child), entry.id);
-        if (entry.id != kMicWarningId && entry.id != kModelFileId && std::wstring(entry.className) != L"COMBOBOX") {
+        if (entry.id != kMicWarningId && entry.id != kModelFileId && entry.id != kTextExampleId &&
+            std::wstring(entry.className) != L"COMBOBOX") {
             EXPECT_EQ(windowText(child), entry.text);
         }
         RECT place{};
@@ -212,6 +218,51 @@ TEST_F(SettingsWindowTest, SavingWritesTheFileHidesAndCallsBackWithTheNewRecord)
     EXPECT_EQ(saved[0], expected);
     EXPECT_EQ(loadSettingsFrom(file), expected);
     EXPECT_TRUE(autostartInRegistry);
+}
+
+TEST_F(SettingsWindowTest, TheTextChoicesShowTheirExampleAsTheyChangeAndAreSavedAndReloaded) {
+    stored.textScript = TextScript::Latin;
+    stored.textApostrophe = TextApostrophe::Ascii;
+    stored.textSpokenBreaks = true;
+    open();
+    EXPECT_EQ(selection(kScriptComboId), 1);
+    EXPECT_EQ(selection(kApostropheComboId), 2);
+    EXPECT_FALSE(checked(kTrailingSpaceBoxId));
+    EXPECT_TRUE(checked(kSpokenBreaksBoxId));
+    EXPECT_EQ(windowText(control(kTextExampleId)), L"namuna 1");
+
+    SendMessageW(control(kScriptComboId), CB_SETCURSEL, 2, 0);
+    SendMessageW(window.handle(), WM_COMMAND, MAKEWPARAM(kScriptComboId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(control(kScriptComboId)));
+    EXPECT_EQ(windowText(control(kTextExampleId)), L"namuna 2") << "before anything is saved";
+    click(kTrailingSpaceBoxId);
+    ASSERT_FALSE(exampleAskedFor.empty());
+    EXPECT_TRUE(exampleAskedFor.back().textTrailingSpace);
+    EXPECT_EQ(exampleAskedFor.back().textScript, TextScript::Cyrillic);
+    SendMessageW(control(kApostropheComboId), CB_SETCURSEL, 1, 0);
+    click(kSpokenBreaksBoxId);
+    EXPECT_TRUE(saved.empty());
+
+    click(kSaveButtonId);
+    ASSERT_EQ(saved.size(), 1u);
+    Settings expected = stored;
+    expected.textScript = TextScript::Cyrillic;
+    expected.textApostrophe = TextApostrophe::Standard;
+    expected.textTrailingSpace = true;
+    expected.textSpokenBreaks = false;
+    EXPECT_EQ(saved[0], expected);
+    EXPECT_EQ(loadSettingsFrom(file), expected);
+
+    // Cancelled changes are forgotten: the window opens on the record again.
+    open();
+    SendMessageW(control(kScriptComboId), CB_SETCURSEL, 0, 0);
+    click(kCancelButtonId);
+    stored = expected;
+    open();
+    EXPECT_EQ(selection(kScriptComboId), 2);
+    EXPECT_EQ(selection(kApostropheComboId), 1);
+    EXPECT_TRUE(checked(kTrailingSpaceBoxId));
+    EXPECT_EQ(saved.size(), 1u);
 }
 
 TEST_F(SettingsWindowTest, AVanishedMicrophoneOpensOnTheSystemDefaultAndSavingForgetsIt) {

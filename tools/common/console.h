@@ -6,6 +6,8 @@
 
 // Standard output carries UTF-8 text byte for byte (no CR LF translation).
 void useBinaryStdout();
+// Standard input likewise.
+void useBinaryStdin();
 
 // The command line as UTF-8 (on Windows from the wide command line, so a
 // Cyrillic path survives whatever the console code page is).

@@ -15,6 +15,7 @@ extern "C" void onSignal(int) { interrupted.store(true); }
 }  // namespace
 
 void useBinaryStdout() {}
+void useBinaryStdin() {}
 
 std::vector<std::string> utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
 

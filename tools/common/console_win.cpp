@@ -25,6 +25,7 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 }  // namespace
 
 void useBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
+void useBinaryStdin() { _setmode(_fileno(stdin), _O_BINARY); }
 
 std::vector<std::string> utf8Arguments(int argc, char** argv) {
     int count = 0;

@@ -1,6 +1,6 @@
 // vornika-bench: conversion speed, engine overhead against the library,
 // recognition speed through the program's path, capture and the whole program.
-//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint] [--models DIR]
+//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint|text] [--models DIR]
 //                 [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]
 #include <algorithm>
 #include <cstdlib>
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint] [--models DIR]\n"
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint|text] [--models DIR]\n"
                        "                     [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]\n",
                        stderr);
             return 2;
@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     if (only == "capture-prepared") benchCapture(captureSeconds > 0 ? captureSeconds : 60, true);
     if (only == "program") benchProgram(5);
     // The medium preset's folder takes about 3 GB of disk in the models folder.
+    if (only.empty() || only == "text") benchText();
     if (only == "checkpoint") benchCheckpoint(engine, engine.presets.size() == 1 ? engine.presets[0] : "medium");
     return 0;
 }

@@ -2,9 +2,11 @@
 // (recorder conversion, take check, levelling, then the transcription service
 // with its model load, warm-up and fixed recognition parameters) and prints
 // the recognised text.
-//   vornika-transcribe --model MODEL [--save-take OUT.wav] [--threads N] [--verbose] FILE.wav
+//   vornika-transcribe --model MODEL [--save-take OUT.wav] [--threads N] [--verbose] [text options] FILE.wav
 // --threads replaces the program's own count (processors less two, at least four).
-// stdout: the text (UTF-8, one line). stderr: verdict, peak, seconds, timings,
+// The text options (--script, --apostrophe, --trailing-space, --spoken-breaks)
+// style the text as the program's text settings do.
+// stdout: the text (UTF-8, one line unless spoken breaks made more). stderr: verdict, peak, seconds, timings,
 // and the program's own error text when the service reports one.
 // Exit codes: 0 text printed, 2 bad input file, 3 model or engine failure,
 // 4 take rejected (silent or too short).
@@ -21,6 +23,7 @@
 #include "engine/recognition_threads.h"
 #include "engine/transcription_service.h"
 #include "engine/velto.h"
+#include "text/text_options.h"
 #include "tools/common/console.h"
 #include "tools/common/recorder_path.h"
 #include "tools/common/wav_file.h"
@@ -49,8 +52,8 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 int usage() {
-    std::fputs("usage: vornika-transcribe --model MODEL [--save-take OUT.wav] [--threads N] [--verbose] FILE.wav\n",
-               stderr);
+    std::fprintf(stderr, "usage: vornika-transcribe --model MODEL [--save-take OUT.wav] [--threads N] [--verbose]\n"
+                         "                          %s FILE.wav\n", kTextOptionsUsage);
     return kExitBadInput;
 }
 
@@ -59,9 +62,15 @@ int usage() {
 int main(int argc, char** argv) {
     std::string model, input, saveTake;
     int threads = 0;
+    TextStyle style;
+    const std::vector<std::string> args(argv, argv + argc);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--model" && i + 1 < argc)
+        const int textArguments = parseTextOption(args, static_cast<std::size_t>(i), style);
+        if (textArguments < 0) return usage();
+        if (textArguments > 0)
+            i += textArguments - 1;
+        else if (arg == "--model" && i + 1 < argc)
             model = argv[++i];
         else if (arg == "--save-take" && i + 1 < argc)
             saveTake = argv[++i];
@@ -121,6 +130,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "service: %.0f ms from submit to result (load and warm-up included)\n", total);
     std::fprintf(stderr, "transcribe: %.0f ms, %d threads, %.2fx real time\n", recognition, threads > 0 ? threads : recognitionThreads(),
                  recognition > 0 ? analysis.seconds * 1000.0 / recognition : 0.0);
-    std::printf("%s\n", toUtf8(result.text).c_str());
+    std::printf("%s\n", styleText(toUtf8(result.text), style).c_str());
     return 0;
 }
