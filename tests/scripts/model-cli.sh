@@ -5,16 +5,12 @@
 #   model-cli.sh RUNNER MODEL_TOOL TRANSCRIBE MAKE_TEST_MODEL WRITE_CHECKPOINT   (RUNNER may be "")
 set -uo pipefail
 runner=$1 tool=$2 transcribe=$3 make_model=$4 write_checkpoint=$5
-run() { if [ -n "$runner" ]; then "$runner" "$@"; else "$@"; fi; }
+. "$(dirname "$0")/cli-checks.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-passed=0 failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3"; fi
-}
 leftovers() { find . -name '*.part' | wc -l | tr -d ' '; }
 
 sentence='Assalomu alaykum, oʻzbek tilida gʻalaba'
@@ -81,5 +77,4 @@ if [ -z "$runner" ] && ! ldd "$tool" 2>/dev/null | grep -q libasan; then
   check "stopped leaves no part file" 0 "$(leftovers)"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

@@ -6,17 +6,13 @@
 #   paths-cli.sh RUNNER VORNIKA_PATHS   (RUNNER may be "")
 set -uo pipefail
 runner=$1 tool=$2
-run() { if [ -n "$runner" ]; then "$runner" "$@"; else "$@"; fi; }
+. "$(dirname "$0")/cli-checks.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 name=$(basename "$tool")
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 
-passed=0 failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3"; fi
-}
 value() { sed -n "s/^$1: //p" | tr -d '\r'; }
 # How the program names a folder of this machine: Wine shows / as Z:\.
 program_path() { if [ -n "$runner" ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
@@ -47,5 +43,4 @@ else
   check "no short names natively" "" "$short"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

@@ -5,16 +5,11 @@
 #   text-cli.sh RUNNER TOOL   (RUNNER may be "")
 set -uo pipefail
 runner=$1 tool=$2
-run() { if [ -n "$runner" ]; then "$runner" "$@"; else "$@"; fi; }
+. "$(dirname "$0")/cli-checks.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-
-passed=0 failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3"; fi
-}
 
 printf '%s' "Bugun yanvarda o'zbek kompyuterlarini ko'rdik." | run "$tool" --script cyrillic > cyrillic.txt
 check "to Cyrillic exit code" 0 $?
@@ -35,5 +30,4 @@ check "usage line" yes "$(grep -q '^usage: vornika-text' usage.err && echo yes)"
 run "$tool" --frobnicate </dev/null >/dev/null 2>/dev/null
 check "unknown option exit code" 2 $?
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

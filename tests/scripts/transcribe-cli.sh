@@ -4,16 +4,11 @@
 #   transcribe-cli.sh RUNNER TRANSCRIBE MAKE_TEST_MODEL   (RUNNER may be "")
 set -uo pipefail
 runner=$1 transcribe=$2 make_model=$3
-run() { if [ -n "$runner" ]; then "$runner" "$@"; else "$@"; fi; }
+. "$(dirname "$0")/cli-checks.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-
-passed=0 failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3"; fi
-}
 
 sentence='Assalomu alaykum, oʻzbek tilida gʻalaba — ajoyib 😀'
 printf '%s' "$sentence" > script.txt
@@ -85,5 +80,4 @@ check "take length" 32000 "$(soxi -s take.wav)"
 peak=$(sox take.wav -n stat 2>&1 | sed -n 's/^Maximum amplitude: *//p')
 check "take levelled to 0.95" 0.95 "$(printf '%.2f' "$peak")"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report
