@@ -7,12 +7,7 @@
 #include <chrono>
 #include <cstdint>
 
-// The values are those of the settings file.
-enum class HotkeyMode : std::int32_t {
-    Toggle = 0,  // a press starts a take, the next press stops it
-    Hold = 1,    // the take lasts while the key is held
-    Auto = 2,    // a tap toggles; a hold longer than kAutoHoldThreshold records until the release
-};
+#include "settings/settings.h"
 
 // A press held at least this long makes an auto-mode take a held one.
 inline constexpr std::chrono::milliseconds kAutoHoldThreshold{400};

@@ -122,6 +122,14 @@ TakeAnalysis analyzeTake(const std::vector<float>& samples) {
     TakeAnalysis analysis;
     analysis.seconds = static_cast<float>(samples.size()) / 16000.0f;
     analysis.peak = peakOf(samples);
+    constexpr std::size_t kFrame = 320;  // 20 ms
+    std::size_t voicedFrames = 0;
+    for (std::size_t start = 0; start + kFrame <= samples.size(); start += kFrame) {
+        double energy = 0;
+        for (std::size_t i = start; i < start + kFrame; ++i) energy += double{samples[i]} * samples[i];
+        if (energy / kFrame >= double{kVoicedFrameRms} * kVoicedFrameRms) ++voicedFrames;
+    }
+    analysis.voicedSeconds = static_cast<float>(voicedFrames) * 0.02f;
     if (analysis.peak < 0.005f)
         analysis.verdict = TakeVerdict::Silent;
     else if (analysis.seconds < 1.0f)

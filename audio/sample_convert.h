@@ -22,7 +22,11 @@ struct TakeAnalysis {
     TakeVerdict verdict = TakeVerdict::Silent;
     float peak = 0.0f;
     float seconds = 0.0f;
+    // How much of the take is louder than a quiet room (20 ms frames with an
+    // RMS of at least kVoicedFrameRms): a take with little of it holds little speech.
+    float voicedSeconds = 0.0f;
 };
+inline constexpr float kVoicedFrameRms = 0.01f;  // -40 dBFS
 
 // 16-, 24- or 32-bit integers or 32- or 64-bit floats, at least one channel,
 // and frames that hold every channel's sample.

@@ -18,7 +18,10 @@ public:
     // engine's failure code.
     virtual int load(const std::string& asciiPath, bool useGpu) = 0;
     // The UTF-8 text of all segments (may be empty), or nullopt on failure.
-    virtual std::optional<std::string> transcribe(const float* samples, int count, int threads) = 0;
+    // prompt: UTF-8 words the speech is likely to hold ("" for none); the
+    // engine cuts one longer than its model takes.
+    virtual std::optional<std::string> transcribe(const float* samples, int count, int threads,
+                                                  const std::string& prompt = {}) = 0;
     virtual void unload() = 0;
     // Asks the recognition running now (or the next one) to stop early; it
     // then fails. Any thread.

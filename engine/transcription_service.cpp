@@ -25,7 +25,7 @@ long long wholeMillisecondsSince(SteadyClock::time_point start) {
 class MissingEngine final : public RecognitionEngine {
 public:
     int load(const std::string&, bool) override { return 1; }
-    std::optional<std::string> transcribe(const float*, int, int) override { return std::nullopt; }
+    std::optional<std::string> transcribe(const float*, int, int, const std::string&) override { return std::nullopt; }
     void unload() override {}
     void abort() override {}
     std::string backend() const override { return {}; }
@@ -101,11 +101,11 @@ void TranscriptionService::unloadSoon() {
     wake.notify_one();
 }
 
-void TranscriptionService::submit(std::vector<float> samples, ResultCallback callback) {
+void TranscriptionService::submit(std::vector<float> samples, ResultCallback callback, std::string prompt) {
     {
         const std::lock_guard lock(mutex);
         if (stopping) return;
-        jobs.push_back({std::move(samples), std::move(callback)});
+        jobs.push_back({std::move(samples), std::move(callback), std::move(prompt)});
         lastUsed = clock.now();
     }
     wake.notify_one();
@@ -194,7 +194,7 @@ void TranscriptionService::workerLoop() {
         TranscribeResult result;
         std::wstring preloadError;
         if (job) {
-            result = runJob(job->samples);
+            result = runJob(job->samples, job->prompt);
         } else {
             ensureModelLoaded(preloadError);
         }
@@ -250,7 +250,7 @@ void TranscriptionService::warmUp() {
     logLine(L"isitish tugadi: " + std::to_wstring(wholeMillisecondsSince(start)) + L" ms");
 }
 
-TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples) {
+TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples, const std::string& prompt) {
     TranscribeResult result;
     if (samples.empty()) {
         result.error = kNoSamplesText;
@@ -267,7 +267,7 @@ TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples)
     }
     const auto start = SteadyClock::now();
     const std::optional<std::string> text8 =
-        engine.transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition());
+        engine.transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition(), prompt);
     result.seconds = std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now() - start).count() / 1e9;
     if (!text8) {
         result.error = kRecognitionFailedText;

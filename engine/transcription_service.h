@@ -71,8 +71,9 @@ public:
     void replaceModel(std::function<void(std::wstring error)> onDone = {});
     // Idle interval down to 10 s, deadline recomputed at once.
     void unloadSoon();
-    // Queues a recording; after shutdown it is dropped and the callback never runs.
-    void submit(std::vector<float> samples, ResultCallback callback);
+    // Queues a recording; after shutdown it is dropped and the callback never
+    // runs. prompt: the user's own words for the engine, UTF-8 ("" for none).
+    void submit(std::vector<float> samples, ResultCallback callback, std::string prompt = {});
     // Drops every queued job and abandons the work running now (a job, or
     // the load and warm-up before one): the engine is asked to stop early,
     // and no dropped or abandoned job's callback is ever called. Jobs
@@ -90,12 +91,13 @@ private:
     struct TranscribeJob {
         std::vector<float> samples;
         ResultCallback callback;
+        std::string prompt;
     };
 
     void workerLoop();
     bool ensureModelLoaded(std::wstring& error);
     void warmUp();
-    TranscribeResult runJob(const std::vector<float>& samples);
+    TranscribeResult runJob(const std::vector<float>& samples, const std::string& prompt);
     bool abandoned();
     void unloadModel();
     bool beginStopping();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <ggml-backend.h>
 #include <ggml.h>
@@ -13,6 +14,7 @@
 #include "diag/encoding.h"
 #include "diag/folders.h"
 #include "engine/model_file_check.h"
+#include "engine/prompt_fit.h"
 #include "engine/velto_internal.h"
 #include "engine/velto_params.h"
 
@@ -31,6 +33,24 @@ bool shouldAbort(void*) { return abortRequested.load(); }
 
 void setLastError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
 void setBackend(const char* name) { std::snprintf(backendName, sizeof backendName, "%s", name); }
+
+int countPromptTokens(const std::string& text) {
+    std::vector<whisper_token> tokens(1024);
+    const int count = whisper_tokenize(context, text.c_str(), tokens.data(), static_cast<int>(tokens.size()));
+    return count >= 0 ? count : -count;  // negative: that many would be needed
+}
+
+// The prompt as the model will take it; a cut is told through the log sink.
+std::string fittedPrompt(const char* prompt) {
+    if (prompt == nullptr || prompt[0] == '\0') return {};
+    const FittedPrompt fitted = fitPrompt(prompt, kPromptTokenLimit, countPromptTokens);
+    if (fitted.cut) {
+        const std::string line = "prompt qisqartirildi: " + std::to_string(fitted.fullTokens) + " token -> " +
+                                 std::to_string(fitted.tokens) + " token (so'z chegarasida)";
+        veltoForwardLog(GGML_LOG_LEVEL_INFO, line.c_str(), nullptr);
+    }
+    return fitted.text;
+}
 
 bool isGpuBackendName(const char* name) {
     return std::strcmp(name, "Vulkan") == 0 || std::strcmp(name, "CUDA") == 0 || std::strcmp(name, "Metal") == 0;
@@ -112,6 +132,10 @@ extern "C" int velto_load(const char* modelPath, int useGpu) {
 }
 
 extern "C" char* velto_transcribe(const float* samples, int count, int threads) {
+    return velto_transcribe_prompted(samples, count, threads, nullptr);
+}
+
+extern "C" char* velto_transcribe_prompted(const float* samples, int count, int threads, const char* prompt) {
     if (context == nullptr) {
         setLastError("model not loaded");
         return nullptr;
@@ -121,6 +145,8 @@ extern "C" char* velto_transcribe(const float* samples, int count, int threads) 
         return nullptr;
     }
     whisper_full_params params = veltoRecognitionParams(threads);
+    const std::string initialPrompt = fittedPrompt(prompt);
+    if (!initialPrompt.empty()) params.initial_prompt = initialPrompt.c_str();
     params.abort_callback = shouldAbort;
     params.abort_callback_user_data = nullptr;
     whisper_reset_timings(context);  // the library's timings then tell of this recognition alone

@@ -15,6 +15,11 @@ int velto_load(const char* modelPath, int useGpu);
 /* UTF-8 text of all segments (may be ""), or NULL. Release with velto_free_text. */
 char* velto_transcribe(const float* samples, int count, int threads);
 
+/* As velto_transcribe, with UTF-8 words the model should expect (NULL or ""
+ * for none) as its initial prompt. A prompt longer than the model takes is
+ * cut after its last whole word that fits, and the log callback is told. */
+char* velto_transcribe_prompted(const float* samples, int count, int threads, const char* prompt);
+
 void velto_free_text(char* text);
 
 /* Asks the recognition running now (or the next one to start) to stop early:

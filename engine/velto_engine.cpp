@@ -8,8 +8,9 @@ class VeltoEngine final : public RecognitionEngine {
 public:
     int load(const std::string& asciiPath, bool useGpu) override { return velto_load(asciiPath.c_str(), useGpu ? 1 : 0); }
 
-    std::optional<std::string> transcribe(const float* samples, int count, int threads) override {
-        char* text = velto_transcribe(samples, count, threads);
+    std::optional<std::string> transcribe(const float* samples, int count, int threads,
+                                          const std::string& prompt) override {
+        char* text = velto_transcribe_prompted(samples, count, threads, prompt.c_str());
         if (text == nullptr) return std::nullopt;
         std::string copy = text;
         velto_free_text(text);

@@ -11,6 +11,11 @@ enum class InsertMode : std::int32_t { Paste = 0, Type = 1 };
 // The values are those of the settings file.
 enum class TextScript : std::int32_t { AsRecognised = 0, Latin = 1, Cyrillic = 2 };
 enum class TextApostrophe : std::int32_t { AsRecognised = 0, Standard = 1, Ascii = 2 };
+enum class HotkeyMode : std::int32_t {
+    Toggle = 0,  // a press starts a take, the next press stops it
+    Hold = 1,    // the take lasts while the key is held
+    Auto = 2,    // a tap toggles; a longer hold records until the release
+};
 
 // The hotkey's modifier bits, as RegisterHotKey and the settings file take them.
 inline constexpr std::uint32_t kModifierAlt = 0x1;
@@ -52,6 +57,13 @@ struct Settings {
     TextApostrophe textApostrophe = TextApostrophe::AsRecognised;
     bool textTrailingSpace = false;  // a space after each dictation
     bool textSpokenBreaks = false;   // "yangi qator" / "yangi xatboshi" said become line breaks
+    // How a take is dictated.
+    HotkeyMode hotkeyMode = HotkeyMode::Toggle;
+    bool cancelKey = true;   // Esc throws the running take or its coming text away
+    bool sounds = false;     // cues when a take really starts, when it ends and on failures
+    bool history = true;     // this run's last texts in the tray menu (memory only)
+    // Words and names the model should know, separated by commas; one line.
+    std::wstring vocabulary;
 
     // The hotkey as the user sees it, for instance "Ctrl+Alt+D".
     std::wstring hotkeyLabel() const;

@@ -41,6 +41,22 @@ std::int32_t choiceOfThree(const std::wstring& value) {
     return value == L"1" ? 1 : value == L"2" ? 2 : 0;
 }
 
+// The file holds one value per line: line breaks typed into a value become
+// ", " (a list goes on as a list), other control characters spaces.
+std::wstring oneLine(const std::wstring& value) {
+    std::wstring line;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const wchar_t c = value[i];
+        if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < value.size() && value[i + 1] == L'\n') ++i;
+            line += L", ";
+        } else {
+            line += c < L' ' ? L' ' : c;
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> parseUnsigned32(const std::wstring& text) {
@@ -86,6 +102,11 @@ std::wstring composeSettingsText(const Settings& s) {
     text += L"text.apostrophe=" + std::to_wstring(static_cast<std::int32_t>(s.textApostrophe)) + L"\n";
     text += std::wstring(L"text.trailingSpace=") + flag(s.textTrailingSpace) + L"\n";
     text += std::wstring(L"text.spokenBreaks=") + flag(s.textSpokenBreaks) + L"\n";
+    text += L"hotkey.mode=" + std::to_wstring(static_cast<std::int32_t>(s.hotkeyMode)) + L"\n";
+    text += std::wstring(L"hotkey.cancel=") + flag(s.cancelKey) + L"\n";
+    text += std::wstring(L"sounds=") + flag(s.sounds) + L"\n";
+    text += std::wstring(L"history=") + flag(s.history) + L"\n";
+    text += L"vocabulary=" + oneLine(s.vocabulary) + L"\n";
     return text;
 }
 
@@ -120,6 +141,16 @@ void applyLine(const std::wstring& key, const std::wstring& value, Settings& s) 
         s.textTrailingSpace = onlyOne(value);
     } else if (key == L"text.spokenBreaks") {
         s.textSpokenBreaks = onlyOne(value);
+    } else if (key == L"hotkey.mode") {
+        s.hotkeyMode = static_cast<HotkeyMode>(choiceOfThree(value));
+    } else if (key == L"hotkey.cancel") {
+        s.cancelKey = onlyOne(value);
+    } else if (key == L"sounds") {
+        s.sounds = onlyOne(value);
+    } else if (key == L"history") {
+        s.history = onlyOne(value);
+    } else if (key == L"vocabulary") {
+        s.vocabulary = value;
     }
 }
 

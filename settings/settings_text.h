@@ -1,5 +1,5 @@
 #pragma once
-// The settings file's text: what is written (17 fixed lines) and the wider
+// The settings file's text: what is written (22 fixed lines) and the wider
 // grammar that is read, with its repairs. No file access here.
 
 #include <cstdint>
@@ -14,7 +14,7 @@ std::wstring composeSettingsText(const Settings& settings);
 // Starts from the defaults (modifiers 3), applies every line that parses (the
 // last occurrence of a key wins), then repairs: modifiers 0 -> 3, vk 0 -> 68,
 // empty label -> "D", idleUnloadSeconds below 10 -> 180; a text.script or
-// text.apostrophe other than 0, 1 or 2 reads as 0.
+// text.apostrophe or hotkey.mode other than 0, 1 or 2 reads as 0.
 Settings parseSettingsText(const std::wstring& text);
 
 // The loading defaults: a fresh record with modifiers 3.

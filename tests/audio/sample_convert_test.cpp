@@ -167,6 +167,16 @@ TEST(TakeLevel, VerdictsFollowPeakThenLength) {
     EXPECT_EQ(analyzeTake(threshold).verdict, TakeVerdict::Ok);
 }
 
+TEST(TakeLevel, VoicedSecondsCountOnlyFramesAboveTheQuietRoom) {
+    // Two seconds of room noise just under the line with half a second of a
+    // steady tone: only the tone's 25 frames count.
+    std::vector<float> take(32000, 0.0099f);
+    for (std::size_t i = 16000; i < 16000 + 8000; ++i) take[i] = (i % 2 == 0) ? 0.02f : -0.02f;
+    EXPECT_NEAR(analyzeTake(take).voicedSeconds, 0.5f, 1e-4f);
+    // A frame cut off at the end is not counted.
+    EXPECT_EQ(analyzeTake(std::vector<float>(319, 0.5f)).voicedSeconds, 0.0f);
+}
+
 TEST(TakeLevel, NormalizeScalesToPeak095WithAtMostFortyfoldGain) {
     const std::vector<float> half{0.5f, -0.25f, 0.1f};
     expectFloats(normalizeLevel(half), {0.95f, -0.475f, 0.19f});

@@ -41,9 +41,11 @@ public:
         return 0;
     }
 
-    std::optional<std::string> transcribe(const float* samples, int count, int threads) override {
+    std::optional<std::string> transcribe(const float* samples, int count, int threads,
+                                          const std::string& prompt) override {
         std::unique_lock lock(mutex);
         noteThread();
+        record.prompts.push_back(prompt);
         if (record.transcribeCounts.empty()) record.firstSamples.assign(samples, samples + count);
         record.transcribeCounts.push_back(static_cast<std::size_t>(count));
         record.transcribeThreads.push_back(threads);

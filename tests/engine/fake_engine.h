@@ -33,6 +33,7 @@ struct Calls {
     std::vector<int> loadGpuFlags;
     std::vector<std::size_t> transcribeCounts;
     std::vector<int> transcribeThreads;
+    std::vector<std::string> prompts;  // each recognition's prompt, warm-ups included
     std::vector<float> firstSamples;  // the samples of the first recognition
     int unloads = 0;                  // unload calls that found a model
     int texts = 0, freed = 0;         // texts handed out and given back

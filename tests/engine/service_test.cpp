@@ -179,6 +179,19 @@ TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {
     for (std::thread::id id : got.threads) EXPECT_EQ(id, worker);
 }
 
+TEST_F(ServiceTest, EachJobsPromptReachesItsOwnRecognitionOnly) {
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.submit(samplesOf(100), got.callback(), "Toshkent, O\xCA\xBBzbekiston");
+        service.submit(samplesOf(200), got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
+    }
+    // The warm-up has none, the first job its own, the second none.
+    EXPECT_EQ(fakeengine::calls().prompts,
+              (std::vector<std::string>{"", "Toshkent, O\xCA\xBBzbekiston", ""}));
+}
+
 TEST_F(ServiceTest, ShutdownFinishesQueuedJobsThenRefusesNewOnes) {
     fakeengine::hold(100);
     Collected got;

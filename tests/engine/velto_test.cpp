@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -76,6 +77,37 @@ TEST_F(Velto, AnAbortStopsOneRecognitionAndOnlyThatOne) {
     ASSERT_NE(text, nullptr) << velto_last_error();
     EXPECT_EQ(std::string(text), testmodels::kSentence);
     velto_free_text(text);
+}
+
+TEST_F(Velto, APromptReachesTheModelAndALongOneIsCutAtAWord) {
+    ASSERT_EQ(velto_load(testmodels::scripted().c_str(), 0), 0);
+    const auto take = tone(16000 * 3);
+    const auto cutLines = [] {
+        std::lock_guard<std::mutex> lock(logMutex);
+        std::vector<std::string> lines;
+        for (const std::string& line : logged)
+            if (line.rfind("prompt qisqartirildi: ", 0) == 0) lines.push_back(line);
+        return lines;
+    };
+    const std::size_t before = cutLines().size();
+    Text shortPrompt(velto_transcribe_prompted(take.data(), static_cast<int>(take.size()), 2, "Toshkent, Navoiy"));
+    ASSERT_NE(shortPrompt.p, nullptr) << velto_last_error();
+    Text noPrompt(velto_transcribe_prompted(take.data(), static_cast<int>(take.size()), 2, ""));
+    EXPECT_EQ(noPrompt.str(), testmodels::kSentence);
+    EXPECT_EQ(cutLines().size(), before);
+
+    std::string list;
+    for (int i = 0; i < 300; ++i) list += "So'z" + std::to_string(i) + ", ";
+    Text longPrompt(velto_transcribe_prompted(take.data(), static_cast<int>(take.size()), 2, list.c_str()));
+    ASSERT_NE(longPrompt.p, nullptr) << velto_last_error();
+    const std::vector<std::string> lines = cutLines();
+    ASSERT_EQ(lines.size(), before + 1);
+    int full = 0, kept = 0;
+    ASSERT_EQ(std::sscanf(lines.back().c_str(), "prompt qisqartirildi: %d token -> %d token", &full, &kept), 2)
+        << lines.back();
+    EXPECT_GT(full, 220);
+    EXPECT_LE(kept, 220);
+    EXPECT_GT(kept, 150);
 }
 
 TEST_F(Velto, SilenceModelGivesAnAllocatedEmptyText) {

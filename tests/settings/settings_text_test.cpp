@@ -119,7 +119,7 @@ TEST(SettingsText, TextChoicesTakeOnlyTheirNumbersAndFlags) {
     EXPECT_FALSE(parsed(L"text.spokenBreaks=2").textSpokenBreaks);
 }
 
-TEST(SettingsText, WrittenFileIsTheSeventeenLines) {
+TEST(SettingsText, WrittenFileIsTheTwentyTwoLines) {
     Settings s = defaultSettings();
     s.didOnboard = true;
     EXPECT_EQ(toUtf8(composeSettingsText(s)),
@@ -139,7 +139,12 @@ TEST(SettingsText, WrittenFileIsTheSeventeenLines) {
               "text.script=0\n"
               "text.apostrophe=0\n"
               "text.trailingSpace=0\n"
-              "text.spokenBreaks=0\n");
+              "text.spokenBreaks=0\n"
+              "hotkey.mode=0\n"
+              "hotkey.cancel=1\n"
+              "sounds=0\n"
+              "history=1\n"
+              "vocabulary=\n");
 }
 
 TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
@@ -158,12 +163,35 @@ TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
     s.textApostrophe = TextApostrophe::Ascii;
     s.textTrailingSpace = true;
     s.textSpokenBreaks = true;
+    s.hotkeyMode = HotkeyMode::Auto;
+    s.cancelKey = false;
+    s.sounds = true;
+    s.history = false;
+    s.vocabulary = L"Toshkent, O\u02BBzbekiston, \u0410\u043B\u0438\u0448\u0435\u0440 = Navoiy";
     EXPECT_EQ(parseSettingsText(fromUtf8(toUtf8(composeSettingsText(s)))), s);
     EXPECT_EQ(parseSettingsText(composeSettingsText(defaultSettings())), defaultSettings());
     Settings big = s;
     big.vk = 4294967295u;
     big.idleUnloadSeconds = 2147483647;
     EXPECT_EQ(parseSettingsText(composeSettingsText(big)), big);
+}
+
+TEST(SettingsText, DictationChoicesAndAVocabularyTypedOverSeveralLines) {
+    const auto parsed = [](const wchar_t* text) { return parseSettingsText(text); };
+    EXPECT_EQ(parsed(L"hotkey.mode=1").hotkeyMode, HotkeyMode::Hold);
+    EXPECT_EQ(parsed(L"hotkey.mode=2").hotkeyMode, HotkeyMode::Auto);
+    EXPECT_EQ(parsed(L"hotkey.mode=3").hotkeyMode, HotkeyMode::Toggle);
+    EXPECT_FALSE(parsed(L"hotkey.cancel=0").cancelKey);
+    EXPECT_TRUE(parsed(L"sounds=1").sounds);
+    EXPECT_FALSE(parsed(L"history=0").history);
+    // A value with line breaks (from the multi-line field) must not break the
+    // file: it is written as one line and the keys after it survive.
+    Settings s = defaultSettings();
+    s.vocabulary = L"Toshkent\r\nSamarqand\nBuxoro\tXiva";
+    s.sounds = true;
+    const Settings back = parseSettingsText(composeSettingsText(s));
+    EXPECT_EQ(back.vocabulary, L"Toshkent, Samarqand, Buxoro Xiva");
+    EXPECT_TRUE(back.sounds);
 }
 
 TEST(HotkeyLabel, ModifierNamesInTheirFixedOrder) {
