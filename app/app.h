@@ -5,6 +5,8 @@
 // (hotkey -> take -> recognition -> delivery). GUI thread, except postResult.
 
 #include <chrono>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <memory>
@@ -14,8 +16,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/cue_sounds.h"
 #include "app/cycle_texts.h"
 #include "app/foreground_watch_win.h"
+#include "app/hotkey_gesture.h"
+#include "app/text_history.h"
 #include "audio/recorder.h"
 #include "engine/transcription_service.h"
 #include "settings/settings.h"
@@ -32,9 +37,14 @@ inline constexpr int ID_SETTINGS = 101;
 inline constexpr int ID_OPEN_LOG = 102;
 inline constexpr int ID_EXIT = 103;
 inline constexpr int ID_COPY_LAST_TEXT = 104;
+// The history submenu's items: ID_HISTORY_FIRST + i is the i-th newest text.
+inline constexpr int ID_HISTORY_FIRST = 120;
 inline constexpr UINT_PTR kStillWorkingTimer = 1;
 inline constexpr UINT_PTR kTakeClockTimer = 2;
+inline constexpr UINT_PTR kKeyReleaseTimer = 3;  // polls the held hotkey's key
+inline constexpr UINT kKeyReleasePollMilliseconds = 20;
 inline constexpr int HOTKEY_ID = 1;
+inline constexpr int CANCEL_HOTKEY_ID = 2;  // Esc, registered only while a take runs or is recognised
 inline constexpr wchar_t kHiddenWindowClass[] = L"VornikaHiddenWindow";
 
 // The registered "TaskbarCreated" and "VornikaShowSettings" messages; 0
@@ -53,6 +63,10 @@ struct AppSurroundings {
     SettingsSurroundings settingsWindow;
     // A take ends by itself after this long and is recognised.
     std::chrono::milliseconds takeLimit = std::chrono::minutes(10);
+    // Plays a cue without waiting (when the settings ask for sounds).
+    std::function<void(Cue)> playCue;
+    // Whether the hotkey's key is held down now.
+    std::function<bool(std::uint32_t vk)> keyIsDown;
 };
 AppSurroundings programAppSurroundings(TranscriptionService& service);
 
@@ -68,12 +82,18 @@ public:
     static WindowClassLook windowClassLook();
 
     void toggleDictation();
+    // The hotkey went down: what it means depends on the hotkey mode.
+    void onHotkeyPressed();
     void startRecording();
     void stopAndTranscribe();
+    // Esc: the running take is thrown away, or the text being recognised
+    // will not be inserted (it still goes to the history).
+    void cancelTake();
     // A take ended without the user (the microphone went away, sleep, the
     // lock): recognised when a second or more was recorded, except at a lock.
     void endTakeWithoutUser(TakeInterruption why);
-    void postResult(TranscribeResult result);
+    // From the worker: the result of take takeId.
+    void postResult(std::uint64_t takeId, TranscribeResult result);
     void applySettings(const Settings& saved);
     bool registerHotkey();
 
@@ -86,6 +106,8 @@ public:
     // The last dictated text onto the clipboard (no restore); false when
     // there is none or the clipboard stayed busy.
     bool copyLastText();
+    // The history's i-th newest text onto the clipboard (no restore).
+    bool copyHistoryText(std::size_t index);
     // What the user is told: the log line (when there is one), the strip and the balloon.
     void tell(const Notices& notices);
 
@@ -100,13 +122,23 @@ public:
     bool isBusy() const { return busy; }
     const Settings& currentSettings() const { return settings; }
     const std::wstring& lastDictatedText() const { return lastText; }
+    const TextHistory& textHistory() const { return history; }
+    bool cancelKeyRegistered() const { return cancelRegistered; }
     const NOTIFYICONDATAW& trayData() const { return nid; }
     const StatusOverlay& statusOverlay() const { return overlay; }
     SettingsWindow& settingsForm() { return settingsWindow; }
 
 private:
     bool createHiddenWindow(HINSTANCE instance);
-    void transcribe(const std::vector<float>& samples);
+    void transcribe(const std::vector<float>& samples, const TakeAnalysis& take);
+    // The results parked by the worker: the awaited take's is delivered, a
+    // cancelled one's only kept in the history.
+    void takeResults();
+    void keepInHistory(const std::wstring& text);
+    // Esc is a hotkey exactly while a take records or is recognised.
+    void updateCancelKey();
+    void onKeyReleasePoll();
+    void play(Cue cue);
     // Ends the running take: the recorder stopped, the take's clock off, its
     // log line written. The take's samples, with their analysis.
     std::vector<float> endTake(TakeAnalysis& take);
@@ -148,8 +180,17 @@ private:
     // about a result waits for the unlock.
     bool locked = false;
     std::optional<Notices> afterUnlock;
+    HotkeyGesture gesture;
+    bool cancelRegistered = false;
+    std::int64_t startCueAt = 0;  // when this take's start cue was asked for (audio clock); 0: none
+    TextHistory history;
+    // Each recognised take has a number; only the awaited one's text is
+    // inserted (0: none awaited, for instance after a cancel).
+    std::uint64_t lastTakeId = 0;
+    std::uint64_t awaitedTake = 0;
+    bool awaitedLittleSpeech = false;  // the awaited take held little speech
     // Parked by the worker, taken by the GUI thread on WM_TRANSCRIBED.
     std::mutex pendingMutex;
-    std::unique_ptr<TranscribeResult> pendingResult;
+    std::deque<std::pair<std::uint64_t, TranscribeResult>> pendingResults;
     std::optional<std::wstring> pendingModelCheck;  // "" or why the model did not load
 };

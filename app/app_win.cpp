@@ -1,15 +1,18 @@
 #include "app/app.h"
 
 #include "app/autostart.h"
+#include "app/text_choice.h"
 
 #include <utility>
 
 #include <wtsapi32.h>
 
 #include "audio/sample_convert.h"
+#include "diag/encoding.h"
 #include "diag/folders.h"
 #include "diag/log.h"
 #include "settings/settings_file.h"
+#include "text/vocabulary.h"
 
 UINT msgTaskbarCreated = 0;
 UINT msgShowSettings = 0;
@@ -20,7 +23,11 @@ void registerAppMessages() {
 }
 
 App::App(AppSurroundings around)
-    : surroundings(std::move(around)), service(*surroundings.service), settingsWindow(surroundings.settingsWindow) {}
+    : surroundings(std::move(around)), service(*surroundings.service), settingsWindow(surroundings.settingsWindow) {
+    if (!surroundings.keyIsDown) {
+        surroundings.keyIsDown = [](std::uint32_t vk) { return (GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; };
+    }
+}
 
 App::~App() { destroyWindow(); }
 
@@ -30,6 +37,7 @@ bool App::init(HINSTANCE instance) {
     initLog();
     logLine(kStartedLogLine);
     settings = loadSettings();
+    gesture = HotkeyGesture(settings.hotkeyMode);
     if (!createHiddenWindow(instance)) return false;
     overlay.create(instance);
     recorder.setOnLost([this] { postToWindow(WM_CAPTURE_LOST); });
@@ -121,11 +129,14 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             copyLastText();
             break;
         default:
+            if (LOWORD(wParam) >= ID_HISTORY_FIRST && LOWORD(wParam) < ID_HISTORY_FIRST + kHistorySize)
+                copyHistoryText(LOWORD(wParam) - ID_HISTORY_FIRST);
             break;
         }
         return 0;
     case WM_HOTKEY:
-        if (wParam == HOTKEY_ID) toggleDictation();
+        if (wParam == HOTKEY_ID) onHotkeyPressed();
+        if (wParam == CANCEL_HOTKEY_ID) cancelTake();
         return 0;
     case WM_TIMER:
         if (wParam == kStillWorkingTimer) {
@@ -133,6 +144,8 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             if (busy) overlay.show(OverlayKind::Working, kWorkingText, 0);
         } else if (wParam == kTakeClockTimer) {
             onTakeClock();
+        } else if (wParam == kKeyReleaseTimer) {
+            onKeyReleasePoll();
         }
         return 0;
     case WM_MODEL_CHECKED:
@@ -162,15 +175,9 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             break;
         }
         return 0;
-    case WM_TRANSCRIBED: {
-        std::unique_ptr<TranscribeResult> result;
-        {
-            const std::lock_guard<std::mutex> lock(pendingMutex);
-            result = std::move(pendingResult);
-        }
-        if (result) deliverResult(*result);
+    case WM_TRANSCRIBED:
+        takeResults();
         return 0;
-    }
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -205,9 +212,16 @@ std::int64_t messageTimeOnAudioClock() {
 void App::startRecording() {
     takeAskedAt = messageTimeOnAudioClock();
     std::wstring errorText;
+    startCueAt = 0;
     if (recorder.start(settings.deviceId, errorText)) {
         recording = true;
         takeStarted = std::chrono::steady_clock::now();
+        // Only now does the cue tell the truth: the microphone is recording.
+        if (settings.sounds && surroundings.playCue) {
+            startCueAt = counterNow100ns();
+            surroundings.playCue(Cue::Start);
+        }
+        updateCancelKey();
         SetTimer(hwnd, kTakeClockTimer, 1000, nullptr);
         const std::wstring label = settings.hotkeyLabel();
         setTrayTip(recordingTip(label));
@@ -215,15 +229,22 @@ void App::startRecording() {
         logLine(L"yozish boshlandi");
         return;
     }
+    gesture.takeEnded();
+    play(Cue::Error);
     tell(startFailureNotices(errorText));
 }
 
 std::vector<float> App::endTake(TakeAnalysis& take) {
     recording = false;
     KillTimer(hwnd, kTakeClockTimer);
+    KillTimer(hwnd, kKeyReleaseTimer);
+    gesture = HotkeyGesture(settings.hotkeyMode);  // a mode saved during the take counts from now
     std::vector<float> samples = recorder.stop();
-    if (const std::int64_t firstFrame = recorder.firstFrameTime(); firstFrame != 0) {
-        logLine(audioStartLogLine(static_cast<double>(firstFrame - takeAskedAt) / 10'000.0));
+    const std::int64_t firstFrame = recorder.firstFrameTime();
+    if (firstFrame != 0) logLine(audioStartLogLine(static_cast<double>(firstFrame - takeAskedAt) / 10'000.0));
+    // What the microphone heard of the start cue is not the user's speech.
+    if (const std::size_t cue = startCueSamples(firstFrame, startCueAt, samples.size()); cue > 0) {
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(cue));
     }
     take = analyzeTake(samples);
     logLine(takeLogLine(take));
@@ -234,25 +255,52 @@ void App::stopAndTranscribe() {
     TakeAnalysis take;
     const std::vector<float> samples = endTake(take);
     if (take.verdict != TakeVerdict::Ok) {
+        updateCancelKey();
         setTrayTip(idleTip());
+        play(Cue::Error);
         tell(takeNotices(take));
         return;
     }
-    transcribe(samples);
+    play(Cue::Stop);
+    transcribe(samples, take);
 }
 
-void App::transcribe(const std::vector<float>& samples) {
+void App::transcribe(const std::vector<float>& samples, const TakeAnalysis& take) {
     busy = true;
+    updateCancelKey();
     setTrayTip(kWorkingText);
     overlay.show(OverlayKind::Working, kWorkingText, 0);
-    service.submit(normalizeLevel(samples), [this](TranscribeResult result) { postResult(std::move(result)); });
+    const std::uint64_t takeId = ++lastTakeId;
+    awaitedTake = takeId;
+    // Less than half a second above a quiet room's level.
+    awaitedLittleSpeech = take.voicedSeconds < 0.5f;
+    service.submit(
+        normalizeLevel(samples), [this, takeId](TranscribeResult result) { postResult(takeId, std::move(result)); },
+        vocabularyPrompt(toUtf8(settings.vocabulary)));
 }
 
-void App::postResult(TranscribeResult result) {
+void App::postResult(std::uint64_t takeId, TranscribeResult result) {
     const std::lock_guard<std::mutex> lock(pendingMutex);
     if (hwnd == nullptr) return;  // the window is gone: nobody is left to take it
-    pendingResult = std::make_unique<TranscribeResult>(std::move(result));
+    pendingResults.emplace_back(takeId, std::move(result));
     PostMessageW(hwnd, WM_TRANSCRIBED, 0, 0);
+}
+
+void App::takeResults() {
+    std::deque<std::pair<std::uint64_t, TranscribeResult>> results;
+    {
+        const std::lock_guard<std::mutex> lock(pendingMutex);
+        results.swap(pendingResults);
+    }
+    for (auto& [takeId, result] : results) {
+        if (takeId == awaitedTake) {
+            awaitedTake = 0;
+            deliverResult(result);
+        } else if (result.error.empty()) {
+            keepInHistory(deliveredText(result.text, settings));
+            logLine(L"bekor qilingan yozuv matni tarixga qo'shildi");
+        }
+    }
 }
 
 // From any thread. Posted under the lock the window's end takes, so the
@@ -266,6 +314,10 @@ void App::applySettings(const Settings& saved) {
     const bool hotkeyChanged = saved.vk != settings.vk || saved.modifiers != settings.modifiers;
     const bool gpuChanged = saved.useGpu != settings.useGpu;
     settings = saved;
+    // A take held now ends as it began; the new mode counts from the next press.
+    if (!recording) gesture = HotkeyGesture(settings.hotkeyMode);
+    if (!settings.history) history.clear();
+    updateCancelKey();
     if (hotkeyChanged) {
         UnregisterHotKey(hwnd, HOTKEY_ID);
         registerHotkey();
@@ -324,7 +376,10 @@ void App::endRun() {
         recorder.stop();  // the take is thrown away
     }
     KillTimer(hwnd, kTakeClockTimer);
+    KillTimer(hwnd, kKeyReleaseTimer);
     UnregisterHotKey(hwnd, HOTKEY_ID);
+    if (cancelRegistered) UnregisterHotKey(hwnd, CANCEL_HOTKEY_ID);
+    cancelRegistered = false;
     WTSUnRegisterSessionNotification(hwnd);
     removeTrayIcon();
     // A recognition still running is abandoned: quitting never waits for a long take.

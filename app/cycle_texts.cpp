@@ -89,6 +89,12 @@ Notices takeNotices(const TakeAnalysis& take) {
     return {};
 }
 
+Notices cancelledNotices(bool whileRecognising) {
+    return {whileRecognising ? L"matnga o'girish bekor qilindi (Esc): natija kiritilmaydi"
+                             : L"yozuv bekor qilindi (Esc): tashlab yuborildi",
+            OverlayNotice{OverlayKind::Warning, kCancelledText, 1500}, std::nullopt};
+}
+
 ResultAction resultAction(const TranscribeResult& result) {
     if (!result.error.empty()) return ResultAction::ShowError;
     if (result.text.empty()) return ResultAction::ShowNoWords;

@@ -17,6 +17,8 @@ inline constexpr wchar_t kSettingsMenuItem[] = L"Sozlamalar\u2026";
 inline constexpr wchar_t kOpenLogMenuItem[] = L"Log faylini ochish\u2026";
 inline constexpr wchar_t kExitMenuItem[] = L"Chiqish";
 inline constexpr wchar_t kCopyLastTextMenuItem[] = L"Oxirgi matnni nusxalash";
+inline constexpr wchar_t kHistoryMenuItem[] = L"Oxirgi matnlar";
+inline constexpr wchar_t kCancelledText[] = L"Bekor qilindi";
 // The hotkey pressed while a take is still being recognised: shown this long,
 // then the strip says it is working again.
 inline constexpr wchar_t kStillWorkingText[] = L"Hali matnga o'girilmoqda\u2026";
@@ -64,6 +66,12 @@ struct Notices {
     std::optional<BalloonNotice> balloon;
     bool operator==(const Notices&) const = default;
 };
+
+// Esc during a take (its samples are thrown away) or during its recognition
+// (the text, when it comes, goes to the history only).
+Notices cancelledNotices(bool whileRecognising);
+// A result that is the own-words prompt talking, not the user: no words.
+inline constexpr wchar_t kPromptEchoLogLine[] = L"natija faqat o'z so'zlar ro'yxatini takrorladi: nutq yo'q deb olindi";
 
 // A take that could not start.
 Notices startFailureNotices(const std::wstring& errorText);

@@ -4,21 +4,32 @@
 #include "diag/log.h"
 #include "insert/clipboard_win.h"
 #include "insert/insert_text.h"
+#include "text/vocabulary.h"
+#include "diag/encoding.h"
 
 void App::deliverResult(const TranscribeResult& recognised) {
     // From here on the text is the one the user chose to get.
     TranscribeResult result = recognised;
-    result.text = deliveredText(recognised.text, settings);
+    // The model "hearing" the user's own words in a take without speech.
+    if (result.error.empty() && !settings.vocabulary.empty() &&
+        isPromptEcho(toUtf8(result.text), toUtf8(settings.vocabulary), std::exchange(awaitedLittleSpeech, false))) {
+        logLine(kPromptEchoLogLine);
+        result.text.clear();
+    }
+    result.text = deliveredText(result.text, settings);
     busy = false;  // from here on the hotkey starts a new take
+    updateCancelKey();
     if (result.error.empty()) modelProblem.clear();  // it recognised: the model works
     setTrayTip(idleTip());
     const Notices notices = resultNotices(result);
     if (resultAction(result) != ResultAction::Insert) {
+        play(Cue::Error);
         tell(notices);
         return;
     }
     logLine(notices.logLine);
     lastText = result.text;
+    keepInHistory(result.text);
     // Nothing is typed into the lock screen; the user hears of it after the unlock.
     if (locked) {
         const Notices told = lockedResultNotices(writeClipboardText(hwnd, result.text));
@@ -38,6 +49,7 @@ void App::deliverResult(const TranscribeResult& recognised) {
     }
     // Whatever failed, the text goes to the clipboard (again) before the user is told it is there.
     const bool onClipboard = writeClipboardText(hwnd, result.text);
+    play(Cue::Error);
     tell(insertFailureNotices(outcome.message, isForegroundElevated(), onClipboard));
 }
 

@@ -32,10 +32,12 @@ void App::endTakeWithoutUser(TakeInterruption why) {
     const std::vector<float> samples = endTake(take);
     const bool recognise = why != TakeInterruption::Lock && take.seconds >= 1.0f;
     if (recognise) {
-        transcribe(samples);
+        transcribe(samples, take);
     } else {
+        updateCancelKey();
         setTrayTip(idleTip());
         overlay.hide();
+        if (why == TakeInterruption::MicrophoneLost) play(Cue::Error);
     }
     tell(interruptedTakeNotices(why, recognise));
 }

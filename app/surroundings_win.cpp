@@ -2,6 +2,7 @@
 #include <commdlg.h>
 
 #include "app/app.h"
+#include "app/cue_sounds_win.h"
 #include "app/autostart.h"
 #include "app/settings_surroundings.h"
 #include "app/cycle_texts.h"
@@ -67,5 +68,7 @@ AppSurroundings programAppSurroundings(TranscriptionService& service) {
         MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
     };
     surroundings.settingsWindow = programSettingsSurroundings();
+    surroundings.playCue = [](Cue cue) { playCueSound(GetModuleHandleW(nullptr), cue); };
+    surroundings.keyIsDown = [](std::uint32_t vk) { return (GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; };
     return surroundings;
 }

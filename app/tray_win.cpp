@@ -74,6 +74,18 @@ void App::showTrayMenu() {
     const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), recording);
     AppendMenuW(menu, MF_STRING | (busy ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
     AppendMenuW(menu, MF_STRING | (lastText.empty() ? MF_GRAYED : 0), ID_COPY_LAST_TEXT, kCopyLastTextMenuItem);
+    // Owned by the menu once appended; destroyed with it.
+    if (settings.history) {
+        const HMENU texts = CreatePopupMenu();
+        if (texts != nullptr) {
+            const auto& kept = history.newestFirst();
+            for (std::size_t i = 0; i < kept.size(); ++i) {
+                AppendMenuW(texts, MF_STRING, ID_HISTORY_FIRST + i, historyMenuLabel(kept[i]).c_str());
+            }
+            AppendMenuW(menu, MF_POPUP | (kept.empty() ? MF_GRAYED : 0), reinterpret_cast<UINT_PTR>(texts),
+                        kHistoryMenuItem);
+        }
+    }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, ID_SETTINGS, kSettingsMenuItem);
     AppendMenuW(menu, MF_STRING, ID_OPEN_LOG, kOpenLogMenuItem);

@@ -8,7 +8,7 @@ Rect scaledControlRect(const SettingsControl& control, int dpi) {
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
 }
 
-Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(388, dpi)}; }
+Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(528, dpi)}; }
 
 std::wstring microphoneItemText(const MicDevice& device) {
     std::wstring text = device.name;
@@ -100,7 +100,31 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
     s.autoStart = form.autoStart;
     s.useGpu = form.useGpu;
     s = withTextChoices(s, form);
+    s.hotkeyMode = static_cast<HotkeyMode>(form.hotkeyModeSelection >= 0 && form.hotkeyModeSelection <= 2
+                                                ? form.hotkeyModeSelection
+                                                : 0);
+    s.cancelKey = form.cancelKey;
+    s.sounds = form.sounds;
+    s.history = form.history;
+    s.vocabulary = vocabularyFromField(form.vocabulary);
     return outcome;
+}
+
+std::wstring vocabularyFromField(const std::wstring& field) {
+    std::wstring line;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == L'\r' || field[i] == L'\n') {
+            if (field[i] == L'\r' && i + 1 < field.size() && field[i + 1] == L'\n') ++i;
+            line += L", ";
+        } else {
+            line += field[i];
+        }
+    }
+    const auto isEdge = [](wchar_t c) { return c == L' ' || c == L',' || c == L'\t'; };
+    std::size_t first = 0, last = line.size();
+    while (first < last && isEdge(line[first])) ++first;
+    while (last > first && isEdge(line[last - 1])) --last;
+    return line.substr(first, last - first);
 }
 
 Settings withTextChoices(Settings copy, const SettingsForm& form) {

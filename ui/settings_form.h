@@ -33,6 +33,11 @@ inline constexpr int kApostropheComboId = 215;
 inline constexpr int kTrailingSpaceBoxId = 216;
 inline constexpr int kSpokenBreaksBoxId = 217;
 inline constexpr int kTextExampleId = 218;
+inline constexpr int kHotkeyModeComboId = 219;
+inline constexpr int kCancelKeyBoxId = 220;
+inline constexpr int kSoundsBoxId = 221;
+inline constexpr int kHistoryBoxId = 222;
+inline constexpr int kVocabularyEditId = 223;
 inline constexpr int kLabelId = -1;
 
 inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
@@ -61,6 +66,13 @@ inline constexpr std::array<const wchar_t*, 3> kApostropheItems = {
     L"Tutuq: asl holicha",
     L"Tutuq: o\u02bb, ma\u02bcno (standart)",
     L"Tutuq: o', ma'no (oddiy)",
+};
+
+// In the order of the settings file's hotkey.mode values (0, 1, 2).
+inline constexpr std::array<const wchar_t*, 3> kHotkeyModeItems = {
+    L"Bosing: boshlash, yana bosing: to'xtatish",
+    L"Ushlab turing: qo'yib yuborilganda to'xtaydi",
+    L"Avto: qisqa bosish yoki ushlab turish",
 };
 
 inline constexpr int kSettingsFontSize = 13;
@@ -92,6 +104,7 @@ enum class ControlStyle {
     DropDown,           // CBS_DROPDOWNLIST | WS_TABSTOP
     CheckBox,           // BS_AUTOCHECKBOX | WS_TABSTOP
     OwnerDrawnButton,   // BS_OWNERDRAW | WS_TABSTOP
+    MultiLineEdit,      // ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP
     DefaultButton,      // BS_DEFPUSHBUTTON | WS_TABSTOP
     TabStopButton,      // WS_TABSTOP
     PathText,           // SS_PATHELLIPSIS | SS_NOPREFIX: a long path keeps its file name
@@ -117,7 +130,7 @@ struct SettingsControl {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<SettingsControl, 25> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 32> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
     {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
@@ -142,9 +155,19 @@ inline constexpr std::array<SettingsControl, 25> kSettingsControls = {{
     {L"BUTTON", L"\"Yangi qator\" deyilsa, qator tashlansin", ControlStyle::CheckBox, 450, 242, 300, 22,
      kSpokenBreaksBoxId},
     {L"STATIC", L"", ControlStyle::Plain, 450, 268, 300, 52, kTextExampleId},
-    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 344, 132, 30, kDonateButtonId},
-    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 560, 344, 92, 30, kSaveButtonId},
-    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 658, 344, 92, 30, kCancelButtonId},
+    // Below both: how a take is dictated, and the user's own words.
+    {L"STATIC", L"Diktovka", ControlStyle::Plain, 24, 340, 200, 18, kLabelId},
+    {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 362, 402, 120, kHotkeyModeComboId},
+    {L"BUTTON", L"Esc diktovkani bekor qilsin", ControlStyle::CheckBox, 24, 396, 402, 22, kCancelKeyBoxId},
+    {L"BUTTON", L"Ovozli signallar (boshlanish, tugash, xato)", ControlStyle::CheckBox, 24, 420, 402, 22,
+     kSoundsBoxId},
+    {L"BUTTON", L"Oxirgi matnlar tray menyusida (faqat xotirada)", ControlStyle::CheckBox, 24, 444, 402, 22,
+     kHistoryBoxId},
+    {L"STATIC", L"O'z so'zlarim: ismlar, atamalar (vergul bilan)", ControlStyle::Plain, 450, 340, 300, 18, kLabelId},
+    {L"EDIT", L"", ControlStyle::MultiLineEdit, 450, 362, 300, 104, kVocabularyEditId},
+    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 484, 132, 30, kDonateButtonId},
+    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 560, 484, 92, 30, kSaveButtonId},
+    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 658, 484, 92, 30, kCancelButtonId},
 }};
 
 // What the user is told when a picked model was not taken (a stop is not
@@ -189,7 +212,16 @@ struct SettingsForm {
     int apostropheSelection = 0;
     bool trailingSpace = false;
     bool spokenBreaks = false;
+    int hotkeyModeSelection = 0;
+    bool cancelKey = false;
+    bool sounds = false;
+    bool history = false;
+    std::wstring vocabulary;  // as typed, line breaks and all
 };
+
+// The own-words field as the settings keep it: one line, each line break
+// typed in becoming ", ", spaces and commas trimmed at both ends.
+std::wstring vocabularyFromField(const std::wstring& field);
 
 // The text choices of the form over a copy of the settings (what the example
 // line shows before anything is saved); a selection out of range is 0.

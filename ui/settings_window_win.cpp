@@ -24,6 +24,8 @@ DWORD styleBits(ControlStyle style) {
         return BS_AUTOCHECKBOX | WS_TABSTOP;
     case ControlStyle::OwnerDrawnButton:
         return BS_OWNERDRAW | WS_TABSTOP;
+    case ControlStyle::MultiLineEdit:
+        return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
     case ControlStyle::DefaultButton:
         return BS_DEFPUSHBUTTON | WS_TABSTOP;
     case ControlStyle::TabStopButton:
@@ -69,6 +71,8 @@ bool SettingsWindow::createWindow() {
         SendMessageW(control(kScriptComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     for (const wchar_t* item : kApostropheItems)
         SendMessageW(control(kApostropheComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const wchar_t* item : kHotkeyModeItems)
+        SendMessageW(control(kHotkeyModeComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     rebuildForDpi();
     enableDialogKeys(handle());
     return true;
@@ -117,6 +121,11 @@ void SettingsWindow::loadControls() {
     SendMessageW(control(kApostropheComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.textApostrophe), 0);
     CheckDlgButton(handle(), kTrailingSpaceBoxId, settings.textTrailingSpace ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(handle(), kSpokenBreaksBoxId, settings.textSpokenBreaks ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageW(control(kHotkeyModeComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.hotkeyMode), 0);
+    CheckDlgButton(handle(), kCancelKeyBoxId, settings.cancelKey ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(handle(), kSoundsBoxId, settings.sounds ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(handle(), kHistoryBoxId, settings.history ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextW(handle(), kVocabularyEditId, settings.vocabulary.c_str());
     updateTextExample();
     fillMicrophones();
 }
@@ -132,6 +141,11 @@ SettingsForm SettingsWindow::readForm() const {
     form.apostropheSelection = static_cast<int>(SendMessageW(control(kApostropheComboId), CB_GETCURSEL, 0, 0));
     form.trailingSpace = IsDlgButtonChecked(handle(), kTrailingSpaceBoxId) == BST_CHECKED;
     form.spokenBreaks = IsDlgButtonChecked(handle(), kSpokenBreaksBoxId) == BST_CHECKED;
+    form.hotkeyModeSelection = static_cast<int>(SendMessageW(control(kHotkeyModeComboId), CB_GETCURSEL, 0, 0));
+    form.cancelKey = IsDlgButtonChecked(handle(), kCancelKeyBoxId) == BST_CHECKED;
+    form.sounds = IsDlgButtonChecked(handle(), kSoundsBoxId) == BST_CHECKED;
+    form.history = IsDlgButtonChecked(handle(), kHistoryBoxId) == BST_CHECKED;
+    form.vocabulary = windowText(control(kVocabularyEditId));
     return form;
 }
 

@@ -47,6 +47,7 @@ public:
         noteThread();
         record.prompts.push_back(prompt);
         if (record.transcribeCounts.empty()) record.firstSamples.assign(samples, samples + count);
+        record.lastSamples.assign(samples, samples + count);
         record.transcribeCounts.push_back(static_cast<std::size_t>(count));
         record.transcribeThreads.push_back(threads);
         released.wait(lock, [count] { return aborting || !holding || (heldCount != 0 && heldCount != std::size_t(count)); });

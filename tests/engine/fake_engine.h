@@ -35,6 +35,7 @@ struct Calls {
     std::vector<int> transcribeThreads;
     std::vector<std::string> prompts;  // each recognition's prompt, warm-ups included
     std::vector<float> firstSamples;  // the samples of the first recognition
+    std::vector<float> lastSamples;   // and of the last
     int unloads = 0;                  // unload calls that found a model
     int texts = 0, freed = 0;         // texts handed out and given back
     std::vector<std::thread::id> threads;  // every engine call's thread

@@ -33,14 +33,14 @@ std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"
 }  // namespace
 
 TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
-    EXPECT_EQ(settingsClientSize(96), (Size{774, 388}));
-    EXPECT_EQ(settingsClientSize(120), (Size{968, 485}));
-    EXPECT_EQ(settingsClientSize(144), (Size{1161, 582}));
+    EXPECT_EQ(settingsClientSize(96), (Size{774, 528}));
+    EXPECT_EQ(settingsClientSize(120), (Size{968, 660}));
+    EXPECT_EQ(settingsClientSize(144), (Size{1161, 792}));
 
     const SettingsControl& save = controlWithId(kSaveButtonId);
-    EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 344, 652, 374}));
-    EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 430, 815, 468})) << "height 37.5 rounds up";
-    EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 516, 978, 561}));
+    EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 484, 652, 514}));
+    EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 605, 815, 643})) << "height 37.5 rounds up";
+    EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 726, 978, 771}));
     const SettingsControl& hint = kSettingsControls[3];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
     const SettingsControl& micWarning = controlWithId(kMicWarningId);
@@ -57,10 +57,11 @@ TEST(SettingsControls, OrderIdsAndTabStops) {
         if (isTabStop(entry.style)) tabStops.insert(entry.id);
         // Every control fits the client area at 96 DPI.
         EXPECT_LE(entry.x + entry.width, 774);
-        EXPECT_LE(entry.y + entry.height, 388) << entry.id;
+        EXPECT_LE(entry.y + entry.height, 528) << entry.id;
     }
-    EXPECT_EQ(ids.size(), 19u);
-    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213, 214, 215, 216, 217}));
+    EXPECT_EQ(ids.size(), 24u);
+    EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213, 214, 215, 216, 217, 219, 220, 221,
+                                       222, 223}));
     EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
     EXPECT_EQ(kSettingsControls.back().id, kCancelButtonId);
     EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");
@@ -143,6 +144,8 @@ TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
     expected.insertMode = InsertMode::Type;
     expected.autoStart = false;
     expected.useGpu = true;
+    expected.cancelKey = false;
+    expected.history = false;
     EXPECT_EQ(outcome.settings, expected);
 
     // A key without modifier: the old hotkey stays, everything else applies.
@@ -172,6 +175,34 @@ TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
     outcome = settingsFromForm(copy, form, devices, nameOf);
     EXPECT_TRUE(outcome.hotkeyRejected) << "Win alone shows as the bare key";
     EXPECT_EQ(outcome.settings.modifiers, 8u);
+}
+
+TEST(SettingsFromForm, DictationChoicesAndTheOwnWordsField) {
+    SettingsForm form;
+    form.hotkeyModeSelection = 2;
+    form.cancelKey = false;
+    form.sounds = true;
+    form.history = true;
+    form.vocabulary = L"Toshkent\r\nAlisher Navoiy,\n";
+    const Settings s = settingsFromForm(Settings{}, form, {}, nameOf).settings;
+    EXPECT_EQ(s.hotkeyMode, HotkeyMode::Auto);
+    EXPECT_FALSE(s.cancelKey);
+    EXPECT_TRUE(s.sounds);
+    EXPECT_TRUE(s.history);
+    EXPECT_EQ(s.vocabulary, L"Toshkent, Alisher Navoiy");
+    form.hotkeyModeSelection = -1;  // no selection
+    EXPECT_EQ(settingsFromForm(Settings{}, form, {}, nameOf).settings.hotkeyMode, HotkeyMode::Toggle);
+
+    const struct {
+        const wchar_t* field;
+        const wchar_t* kept;
+    } fields[] = {
+        {L"", L""},
+        {L" , \r\n\t", L""},
+        {L"\u041D\u0430\u0432\u043E\u0438\u0439\nO\u02BBzbekiston", L"\u041D\u0430\u0432\u043E\u0438\u0439, O\u02BBzbekiston"},
+        {L"a\r\rb", L"a, , b"},  // empty lines stay visible; the list reader skips them
+    };
+    for (const auto& f : fields) EXPECT_EQ(vocabularyFromField(f.field), f.kept) << f.field;
 }
 
 // The default hotkey is written once; every place that shows or sets it agrees.

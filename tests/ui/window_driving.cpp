@@ -137,12 +137,6 @@ void putOnClipboard(const std::wstring& text) {
     CloseClipboard();
 }
 
-std::wstring windowText(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
 Rect windowRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "ui/geometry.h"
+#include "ui/window_support_win.h"  // windowText
 
 // Dispatches this thread's messages for the given time.
 void pumpMessagesFor(std::chrono::milliseconds duration);
@@ -47,6 +48,5 @@ HWND testClipboardOwner();
 
 std::wstring clipboardText();
 void putOnClipboard(const std::wstring& text);
-std::wstring windowText(HWND window);
 Rect windowRect(HWND window);
 Rect clientRect(HWND window);

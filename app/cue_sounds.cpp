@@ -1,0 +1,25 @@
+#include "app/cue_sounds.h"
+
+#include <algorithm>
+
+int cueResource(Cue cue) {
+    switch (cue) {
+    case Cue::Start:
+        return kStartCueResource;
+    case Cue::Stop:
+        return kStopCueResource;
+    case Cue::Error:
+        return kErrorCueResource;
+    }
+    return kErrorCueResource;
+}
+
+std::size_t startCueSamples(std::int64_t firstFrameAt, std::int64_t cueAskedAt, std::size_t takeSamples) {
+    if (cueAskedAt == 0) return 0;  // no cue was played
+    constexpr std::int64_t kTicksPerMs = 10'000;
+    // Without the first frame's time, the cue is taken to start with the take.
+    const std::int64_t cueOffset = firstFrameAt != 0 ? std::max<std::int64_t>(0, cueAskedAt - firstFrameAt) : 0;
+    const std::int64_t silentUntil = cueOffset + kStartCueReach.count() * kTicksPerMs;
+    const auto samples = static_cast<std::size_t>(silentUntil * 16'000 / 10'000'000);
+    return std::min(samples, takeSamples);
+}
