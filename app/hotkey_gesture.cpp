@@ -1,9 +1,11 @@
 #include "app/hotkey_gesture.h"
 
 GestureAction HotkeyGesture::press(Clock::time_point at, bool recording) {
+    // The key is still held: this is the keyboard's repeat (Wine reports
+    // repeats despite MOD_NOREPEAT), not a new press.
+    if (recording && awaitingRelease()) return GestureAction::None;
     if (recording) {
-        // Toggle, and auto after a tap: this press ends the take. In hold
-        // mode a second press (the release was missed) ends it as well.
+        // Toggle, and auto after a tap: this press ends the take.
         keyDown = false;
         return GestureAction::StopTake;
     }

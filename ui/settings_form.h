@@ -156,7 +156,7 @@ inline constexpr std::array<SettingsControl, 32> kSettingsControls = {{
      kSpokenBreaksBoxId},
     {L"STATIC", L"", ControlStyle::Plain, 450, 268, 300, 52, kTextExampleId},
     // Below both: how a take is dictated, and the user's own words.
-    {L"STATIC", L"Diktovka", ControlStyle::Plain, 24, 340, 200, 18, kLabelId},
+    {L"STATIC", L"Tugma qanday ishlaydi", ControlStyle::Plain, 24, 340, 300, 18, kLabelId},
     {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 362, 402, 120, kHotkeyModeComboId},
     {L"BUTTON", L"Esc diktovkani bekor qilsin", ControlStyle::CheckBox, 24, 396, 402, 22, kCancelKeyBoxId},
     {L"BUTTON", L"Ovozli signallar (boshlanish, tugash, xato)", ControlStyle::CheckBox, 24, 420, 402, 22,

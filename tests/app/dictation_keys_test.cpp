@@ -8,7 +8,6 @@
 
 #include "audio/recorder.h"
 #include "tests/app/app_story.h"
-#include "text/vocabulary.h"
 
 namespace {
 

@@ -54,6 +54,10 @@ TEST(HotkeyGesture, EachModeTurnsPressesAndReleasesIntoTakes) {
         {HotkeyMode::Auto, {{'P', 0}, {'R', 399}, {'P', 800}}, "S-T"},
         {HotkeyMode::Auto, {{'P', 0}, {'R', 400}}, "ST"},
         {HotkeyMode::Auto, {{'P', 0}, {'R', 3000}, {'P', 4000}, {'R', 4100}, {'P', 9000}}, "STS-T"},
+        // Presses while the key is held are the keyboard repeating it.
+        {HotkeyMode::Hold, {{'P', 0}, {'P', 500}, {'P', 530}, {'R', 2000}}, "S--T"},
+        {HotkeyMode::Auto, {{'P', 0}, {'P', 500}, {'R', 2000}}, "S-T"},
+        {HotkeyMode::Toggle, {{'P', 0}, {'P', 500}}, "ST"},
     };
     for (const auto& c : cases) EXPECT_EQ(play(c.mode, c.edges), c.actions) << static_cast<int>(c.mode);
 }

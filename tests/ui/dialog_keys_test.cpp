@@ -161,19 +161,20 @@ TEST_F(DialogKeys, TheDonationWindowClosesOnEscAndOnEnterAndTabsThroughItsButton
 
 TEST_F(DialogKeys, ANewScaleRebuildsTheSettingsFontAndLayout) {
     openSettings();
-    moveToScale(settingsWindow.handle(), 144);
-    EXPECT_EQ(settingsWindow.dpi(), 144);
-    EXPECT_EQ(outerSize(settingsWindow.handle()), frameAround(settingsWindow.handle(), settingsClientSize(144), 144));
+    // 125 %: at 150 % the window is taller than the test screen's 800 pixels.
+    moveToScale(settingsWindow.handle(), 120);
+    EXPECT_EQ(settingsWindow.dpi(), 120);
+    EXPECT_EQ(outerSize(settingsWindow.handle()), frameAround(settingsWindow.handle(), settingsClientSize(120), 120));
     for (const int id : {kHotkeyControlId, kSaveButtonId, kDonateButtonId, kGpuBoxId}) {
         const HWND control = GetDlgItem(settingsWindow.handle(), id);
         EXPECT_EQ(placeInParent(control), scaledControlRect(*std::find_if(kSettingsControls.begin(), kSettingsControls.end(),
                                                                            [id](const SettingsControl& c) { return c.id == id; }),
-                                                              144))
+                                                              120))
             << id;
-        EXPECT_EQ(fontHeight(control), -scaled(kSettingsFontSize, 144)) << id;
+        EXPECT_EQ(fontHeight(control), -scaled(kSettingsFontSize, 120)) << id;
     }
     moveToScale(settingsWindow.handle(), 96);
-    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 774, 388}));
+    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 774, 528}));
     EXPECT_EQ(fontHeight(GetDlgItem(settingsWindow.handle(), kSaveButtonId)), -scaled(kSettingsFontSize, 96));
 }
 

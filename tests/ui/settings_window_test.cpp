@@ -104,7 +104,7 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
     open();
     ASSERT_NE(window.handle(), nullptr);
     EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
-    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 774, 388}));
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 774, 528}));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -263,6 +263,38 @@ TEST_F(SettingsWindowTest, TheTextChoicesShowTheirExampleAsTheyChangeAndAreSaved
     EXPECT_EQ(selection(kApostropheComboId), 1);
     EXPECT_TRUE(checked(kTrailingSpaceBoxId));
     EXPECT_EQ(saved.size(), 1u);
+}
+
+TEST_F(SettingsWindowTest, TheDictationRowAndTheOwnWordsTypedOverSeveralLinesAreSaved) {
+    stored.hotkeyMode = HotkeyMode::Hold;
+    stored.sounds = true;
+    stored.vocabulary = L"Toshkent, Navoiy";
+    open();
+    EXPECT_EQ(selection(kHotkeyModeComboId), 1);
+    EXPECT_TRUE(checked(kCancelKeyBoxId));
+    EXPECT_TRUE(checked(kSoundsBoxId));
+    EXPECT_TRUE(checked(kHistoryBoxId));
+    EXPECT_EQ(windowText(control(kVocabularyEditId)), L"Toshkent, Navoiy");
+
+    SendMessageW(control(kHotkeyModeComboId), CB_SETCURSEL, 2, 0);
+    click(kCancelKeyBoxId);
+    click(kHistoryBoxId);
+    // Typed as a user would, Enter included: the field keeps its new lines.
+    SetFocus(control(kVocabularyEditId));
+    SendMessageW(control(kVocabularyEditId), EM_SETSEL, 0, -1);
+    for (const wchar_t c : std::wstring(L"Alisher Navoiy\rOʻzbekiston")) {
+        SendMessageW(control(kVocabularyEditId), WM_CHAR, c, 0);
+    }
+    EXPECT_EQ(windowText(control(kVocabularyEditId)), L"Alisher Navoiy\r\nOʻzbekiston");
+    click(kSaveButtonId);
+    ASSERT_EQ(saved.size(), 1u);
+    Settings expected = stored;
+    expected.hotkeyMode = HotkeyMode::Auto;
+    expected.cancelKey = false;
+    expected.history = false;
+    expected.vocabulary = L"Alisher Navoiy, Oʻzbekiston";
+    EXPECT_EQ(saved[0], expected);
+    EXPECT_EQ(loadSettingsFrom(file), expected);
 }
 
 TEST_F(SettingsWindowTest, AVanishedMicrophoneOpensOnTheSystemDefaultAndSavingForgetsIt) {
