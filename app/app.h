@@ -65,7 +65,7 @@ struct AppSurroundings {
     std::chrono::milliseconds takeLimit = std::chrono::minutes(10);
     // Plays a cue without waiting (when the settings ask for sounds).
     std::function<void(Cue)> playCue;
-    // Whether the hotkey's key is held down now.
+    // Whether the hotkey's key is held down now; the keyboard's state when empty.
     std::function<bool(std::uint32_t vk)> keyIsDown;
 };
 AppSurroundings programAppSurroundings(TranscriptionService& service);

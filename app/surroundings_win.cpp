@@ -69,6 +69,5 @@ AppSurroundings programAppSurroundings(TranscriptionService& service) {
     };
     surroundings.settingsWindow = programSettingsSurroundings();
     surroundings.playCue = [](Cue cue) { playCueSound(GetModuleHandleW(nullptr), cue); };
-    surroundings.keyIsDown = [](std::uint32_t vk) { return (GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; };
     return surroundings;
 }

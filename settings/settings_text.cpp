@@ -41,22 +41,6 @@ std::int32_t choiceOfThree(const std::wstring& value) {
     return value == L"1" ? 1 : value == L"2" ? 2 : 0;
 }
 
-// The file holds one value per line: line breaks typed into a value become
-// ", " (a list goes on as a list), other control characters spaces.
-std::wstring oneLine(const std::wstring& value) {
-    std::wstring line;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const wchar_t c = value[i];
-        if (c == L'\r' || c == L'\n') {
-            if (c == L'\r' && i + 1 < value.size() && value[i + 1] == L'\n') ++i;
-            line += L", ";
-        } else {
-            line += c < L' ' ? L' ' : c;
-        }
-    }
-    return line;
-}
-
 }  // namespace
 
 std::optional<std::uint32_t> parseUnsigned32(const std::wstring& text) {
@@ -75,6 +59,20 @@ std::optional<std::int32_t> parseSigned32(const std::wstring& text) {
     }
     if (number->value > INT32_MAX) return std::nullopt;
     return static_cast<std::int32_t>(number->value);
+}
+
+std::wstring oneLineValue(const std::wstring& value) {
+    std::wstring line;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const wchar_t c = value[i];
+        if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < value.size() && value[i + 1] == L'\n') ++i;
+            line += L", ";
+        } else {
+            line += c < L' ' ? L' ' : c;
+        }
+    }
+    return line;
 }
 
 Settings defaultSettings() {
@@ -106,7 +104,7 @@ std::wstring composeSettingsText(const Settings& s) {
     text += std::wstring(L"hotkey.cancel=") + flag(s.cancelKey) + L"\n";
     text += std::wstring(L"sounds=") + flag(s.sounds) + L"\n";
     text += std::wstring(L"history=") + flag(s.history) + L"\n";
-    text += L"vocabulary=" + oneLine(s.vocabulary) + L"\n";
+    text += L"vocabulary=" + oneLineValue(s.vocabulary) + L"\n";
     return text;
 }
 

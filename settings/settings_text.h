@@ -17,6 +17,11 @@ std::wstring composeSettingsText(const Settings& settings);
 // text.apostrophe or hotkey.mode other than 0, 1 or 2 reads as 0.
 Settings parseSettingsText(const std::wstring& text);
 
+// A value as the file can hold it, on one line: each line break ("\r\n",
+// "\r" or "\n") becomes ", " (a list typed over lines stays a list), any
+// other control character a space.
+std::wstring oneLineValue(const std::wstring& value);
+
 // The loading defaults: a fresh record with modifiers 3.
 Settings defaultSettings();
 

@@ -1,6 +1,7 @@
 #include "ui/settings_form.h"
 
 #include "diag/encoding.h"
+#include "settings/settings_text.h"
 
 Rect scaledControlRect(const SettingsControl& control, int dpi) {
     const int x = scaled(control.x, dpi);
@@ -111,15 +112,7 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
 }
 
 std::wstring vocabularyFromField(const std::wstring& field) {
-    std::wstring line;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == L'\r' || field[i] == L'\n') {
-            if (field[i] == L'\r' && i + 1 < field.size() && field[i + 1] == L'\n') ++i;
-            line += L", ";
-        } else {
-            line += field[i];
-        }
-    }
+    const std::wstring line = oneLineValue(field);
     const auto isEdge = [](wchar_t c) { return c == L' ' || c == L',' || c == L'\t'; };
     std::size_t first = 0, last = line.size();
     while (first < last && isEdge(line[first])) ++first;
