@@ -55,6 +55,7 @@ void App::deliverResult(const TranscribeResult& recognised) {
 
 bool App::copyLastText() {
     if (lastText.empty()) return false;
+    dropPendingClipboardRestores();
     const bool copied = writeClipboardText(hwnd, lastText);
     logLine(copied ? L"oxirgi matn clipboard'ga nusxalandi" : L"XATO: oxirgi matn nusxalanmadi (clipboard band)");
     return copied;

@@ -6,6 +6,7 @@
 
 #include "diag/log.h"
 #include "insert/clipboard_win.h"
+#include "insert/insert_text.h"
 
 void App::onHotkeyPressed() {
     if (busy) {
@@ -82,6 +83,7 @@ void App::keepInHistory(const std::wstring& text) {
 bool App::copyHistoryText(std::size_t index) {
     const auto& texts = history.newestFirst();
     if (index >= texts.size()) return false;
+    dropPendingClipboardRestores();
     const bool copied = writeClipboardText(hwnd, texts[index]);
     logLine(copied ? L"tarixdagi matn clipboard'ga nusxalandi" : L"XATO: tarixdagi matn nusxalanmadi (clipboard band)");
     return copied;

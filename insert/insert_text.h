@@ -27,6 +27,11 @@ inline constexpr wchar_t kPasteFailedMessage[] = L"Matn joylanmadi, lekin u clip
 // restore, which follows within a second).
 InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND clipboardOwner);
 
+// The program is about to put a text on the clipboard for the user (a copy
+// from the tray menu): the earlier text a paste would still put back stays
+// away, even when the copy is the pasted text itself. Any thread.
+void dropPendingClipboardRestores();
+
 // Whether there is no foreground window or it belongs to this process (a
 // window of the program itself): no place for keystrokes or a paste.
 bool foregroundIsOwnOrMissing();

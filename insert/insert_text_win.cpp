@@ -1,5 +1,6 @@
 #include "insert/insert_text.h"
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <system_error>
@@ -47,10 +48,14 @@ bool typeText(const std::wstring& text) {
     return true;
 }
 
+// Counts the copies made for the user; a restore started before one is dropped.
+std::atomic<unsigned> clipboardCopies{0};
+
 // Puts the user's earlier text back, but only while the clipboard still holds
 // what the paste put there: anything copied since is the user's and stays.
-void restoreClipboardLater(HWND owner, std::wstring saved, std::wstring pasted) {
+void restoreClipboardLater(HWND owner, std::wstring saved, std::wstring pasted, unsigned copiesAtPaste) {
     std::this_thread::sleep_for(kRestoreDelay);
+    if (clipboardCopies.load() != copiesAtPaste) return;
     try {
         replaceClipboardTextIf(owner, pasted, saved);
     } catch (const std::exception&) {  // out of memory: the dictation stays on the clipboard
@@ -61,7 +66,7 @@ void restoreClipboardLater(HWND owner, std::wstring saved, std::wstring pasted) 
 // One thread per paste; without one the earlier text is not given back.
 void startRestore(HWND owner, std::wstring saved, const std::wstring& pasted) {
     try {
-        std::thread(restoreClipboardLater, owner, std::move(saved), pasted).detach();
+        std::thread(restoreClipboardLater, owner, std::move(saved), pasted, clipboardCopies.load()).detach();
     } catch (const std::exception&) {  // no thread, or no memory for its copy of the texts
         logLine(L"XATO: clipboard qaytarilmaydi (oqim ochilmadi)");
     }
@@ -121,6 +126,8 @@ InsertOutcome insertText(const TranscribeResult& result, InsertMode mode, HWND c
     outcome.inserted = true;
     return outcome;
 }
+
+void dropPendingClipboardRestores() { ++clipboardCopies; }
 
 bool foregroundIsOwnOrMissing() {
     return GetForegroundWindow() == nullptr || foregroundProcess() == GetCurrentProcessId();

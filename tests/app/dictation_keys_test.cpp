@@ -76,19 +76,28 @@ TEST_F(AppStory, HoldToTalkRecordsWhileTheKeysAreHeldAndTheReleaseStartsRecognit
     restartWith([](Settings& s) { s.hotkeyMode = HotkeyMode::Hold; });
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
-    pressHotkey();
-    ASSERT_TRUE(pumpUntil([&] { return app->isRecording(); }, 3s)) << "the held hotkey started no take";
-    speak();
-    EXPECT_TRUE(app->isRecording()) << "the take lasts while the keys are held";
-    releaseHotkey();
-    const auto released = std::chrono::steady_clock::now();
-    ASSERT_TRUE(pumpUntil([&] { return app->isBusy(); }, 2s)) << "the release did not end the take";
-    const auto toRecognising =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - released);
-    std::printf("[ measure ] release to recognising: %lld ms\n", static_cast<long long>(toRecognising.count()));
-    EXPECT_LT(toRecognising, 500ms);
+    // Three holds: speech, then a tone twice; each release is timed.
+    std::vector<long long> toRecognising;
+    for (int hold = 0; hold < 3; ++hold) {
+        if (hold > 0) ASSERT_TRUE(harnessRequest(L"play-async", "tone-1s"));
+        pressHotkey();
+        ASSERT_TRUE(pumpUntil([&] { return app->isRecording(); }, 3s)) << "the held hotkey started no take";
+        if (hold == 0) speak();
+        else pumpMessagesFor(1300ms);
+        EXPECT_TRUE(app->isRecording()) << "the take lasts while the keys are held";
+        releaseHotkey();
+        const auto released = std::chrono::steady_clock::now();
+        ASSERT_TRUE(pumpUntil([&] { return app->isBusy(); }, 2s)) << "the release did not end the take";
+        toRecognising.push_back(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - released).count());
+        if (hold == 0) expectTextIn(target);
+        ASSERT_TRUE(pumpUntil([&] { return !app->isBusy(); }, 30s));
+    }
+    std::sort(toRecognising.begin(), toRecognising.end());
+    std::printf("[ measure ] release to recognising: median %lld ms (%lld, %lld, %lld)\n", toRecognising[1],
+                toRecognising[0], toRecognising[1], toRecognising[2]);
+    EXPECT_LT(toRecognising[1], 500) << "a loose bound: the figure itself is what counts";
     EXPECT_NE(programLog().find("tugma qo'yib yuborildi: yozish to'xtatildi"), std::string::npos);
-    expectTextIn(target);
 
     // A hold shorter than a take's minimum is too short, as a toggled one is.
     ASSERT_TRUE(harnessRequest(L"play-async", "tone-1s"));
@@ -181,10 +190,15 @@ TEST_F(AppStory, TheHistorySubmenuListsTheLastTextsNewestFirstAndCopiesTheChosen
     TargetWindow target;
     ASSERT_EQ(target.problem(), "");
     const std::wstring third = L"Uchinchi matn: bu juda uzun gap, menyuga to'liq sig'maydi";
+    putOnClipboard(L"eski matn");
     for (const std::wstring& text : {std::wstring(L"Birinchi matn"), std::wstring(L"Ikkinchi & oxirgidan oldingi"), third}) {
         app->deliverResult({text, L"", 1.0});
     }
-    pumpMessagesFor(1000ms);  // each paste's clipboard restore is over
+    // Chosen at once, the text the last paste put there stays: the paste's
+    // restore of the earlier text is dropped.
+    SendMessageW(app->window(), WM_COMMAND, ID_HISTORY_FIRST, 0);
+    pumpMessagesFor(1000ms);
+    EXPECT_EQ(clipboardText(), third);
     std::vector<MenuItem> menu = openTrayMenu();
     const auto history = std::find_if(menu.begin(), menu.end(), [](const MenuItem& i) { return i.text == L"Oxirgi matnlar"; });
     ASSERT_NE(history, menu.end());
