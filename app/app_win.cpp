@@ -296,7 +296,7 @@ void App::takeResults() {
         if (takeId == awaitedTake) {
             awaitedTake = 0;
             deliverResult(result);
-        } else if (result.error.empty()) {
+        } else if (result.error.empty() && !result.text.empty() && settings.history) {
             keepInHistory(deliveredText(result.text, settings));
             logLine(L"bekor qilingan yozuv matni tarixga qo'shildi");
         }

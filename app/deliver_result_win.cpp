@@ -1,11 +1,11 @@
 #include "app/app.h"
 #include "app/cycle_texts.h"
 #include "app/text_choice.h"
+#include "diag/encoding.h"
 #include "diag/log.h"
 #include "insert/clipboard_win.h"
 #include "insert/insert_text.h"
 #include "text/vocabulary.h"
-#include "diag/encoding.h"
 
 void App::deliverResult(const TranscribeResult& recognised) {
     // From here on the text is the one the user chose to get.
