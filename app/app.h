@@ -134,7 +134,11 @@ private:
     // The results parked by the worker: the awaited take's is delivered, a
     // cancelled one's only kept in the history.
     void takeResults();
-    void keepInHistory(const std::wstring& text);
+    // Whether the text joined the history (it is on and the text not empty).
+    bool keepInHistory(const std::wstring& text);
+    // The recorder stopped and the take's timers and held key let go; the
+    // take's samples, untouched.
+    std::vector<float> stopRecorder();
     // Esc is a hotkey exactly while a take records or is recognised.
     void updateCancelKey();
     void onKeyReleasePoll();

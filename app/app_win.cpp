@@ -234,12 +234,16 @@ void App::startRecording() {
     tell(startFailureNotices(errorText));
 }
 
-std::vector<float> App::endTake(TakeAnalysis& take) {
+std::vector<float> App::stopRecorder() {
     recording = false;
     KillTimer(hwnd, kTakeClockTimer);
     KillTimer(hwnd, kKeyReleaseTimer);
     gesture = HotkeyGesture(settings.hotkeyMode);  // a mode saved during the take counts from now
-    std::vector<float> samples = recorder.stop();
+    return recorder.stop();
+}
+
+std::vector<float> App::endTake(TakeAnalysis& take) {
+    std::vector<float> samples = stopRecorder();
     const std::int64_t firstFrame = recorder.firstFrameTime();
     if (firstFrame != 0) logLine(audioStartLogLine(static_cast<double>(firstFrame - takeAskedAt) / 10'000.0));
     // What the microphone heard of the start cue is not the user's speech.
@@ -296,8 +300,7 @@ void App::takeResults() {
         if (takeId == awaitedTake) {
             awaitedTake = 0;
             deliverResult(result);
-        } else if (result.error.empty() && !result.text.empty() && settings.history) {
-            keepInHistory(deliveredText(result.text, settings));
+        } else if (result.error.empty() && keepInHistory(deliveredText(result.text, settings))) {
             logLine(L"bekor qilingan yozuv matni tarixga qo'shildi");
         }
     }

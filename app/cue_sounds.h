@@ -17,8 +17,6 @@ inline constexpr int kStopCueResource = 202;
 inline constexpr int kErrorCueResource = 203;
 int cueResource(Cue cue);
 
-// The start cue's own length (res/cue_start.wav).
-inline constexpr std::chrono::milliseconds kStartCueLength{120};
 // After the cue is asked for, how long until its last sound has left the
 // loudspeaker and the room: the output's start and latency plus an echo.
 // On the sound stack the tests run on, the cue reached the microphone from

@@ -42,11 +42,7 @@ void App::onKeyReleasePoll() {
 
 void App::cancelTake() {
     if (recording) {
-        recording = false;
-        KillTimer(hwnd, kTakeClockTimer);
-        KillTimer(hwnd, kKeyReleaseTimer);
-        gesture = HotkeyGesture(settings.hotkeyMode);
-        recorder.stop();  // the take is thrown away
+        stopRecorder();  // the take is thrown away
         play(Cue::Stop);
         tell(cancelledNotices(false));
     } else if (busy) {
@@ -76,8 +72,10 @@ void App::play(Cue cue) {
     if (settings.sounds && surroundings.playCue) surroundings.playCue(cue);
 }
 
-void App::keepInHistory(const std::wstring& text) {
-    if (settings.history) history.add(text);
+bool App::keepInHistory(const std::wstring& text) {
+    if (!settings.history || text.empty()) return false;
+    history.add(text);
+    return true;
 }
 
 bool App::copyHistoryText(std::size_t index) {

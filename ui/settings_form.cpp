@@ -9,6 +9,13 @@ Rect scaledControlRect(const SettingsControl& control, int dpi) {
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
 }
 
+namespace {
+
+// A combo box of three choices: its selection, or the first for none (-1) or one out of range.
+int choiceOfThree(int selection) { return selection >= 0 && selection <= 2 ? selection : 0; }
+
+}  // namespace
+
 Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(528, dpi)}; }
 
 std::wstring microphoneItemText(const MicDevice& device) {
@@ -101,9 +108,7 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
     s.autoStart = form.autoStart;
     s.useGpu = form.useGpu;
     s = withTextChoices(s, form);
-    s.hotkeyMode = static_cast<HotkeyMode>(form.hotkeyModeSelection >= 0 && form.hotkeyModeSelection <= 2
-                                                ? form.hotkeyModeSelection
-                                                : 0);
+    s.hotkeyMode = static_cast<HotkeyMode>(choiceOfThree(form.hotkeyModeSelection));
     s.cancelKey = form.cancelKey;
     s.sounds = form.sounds;
     s.history = form.history;
@@ -121,9 +126,8 @@ std::wstring vocabularyFromField(const std::wstring& field) {
 }
 
 Settings withTextChoices(Settings copy, const SettingsForm& form) {
-    const auto choice = [](int selection) { return selection >= 0 && selection <= 2 ? selection : 0; };
-    copy.textScript = static_cast<TextScript>(choice(form.scriptSelection));
-    copy.textApostrophe = static_cast<TextApostrophe>(choice(form.apostropheSelection));
+    copy.textScript = static_cast<TextScript>(choiceOfThree(form.scriptSelection));
+    copy.textApostrophe = static_cast<TextApostrophe>(choiceOfThree(form.apostropheSelection));
     copy.textTrailingSpace = form.trailingSpace;
     copy.textSpokenBreaks = form.spokenBreaks;
     return copy;

@@ -79,7 +79,9 @@ TEST_F(AppStory, HoldToTalkRecordsWhileTheKeysAreHeldAndTheReleaseStartsRecognit
     // Three holds: speech, then a tone twice; each release is timed.
     std::vector<long long> toRecognising;
     for (int hold = 0; hold < 3; ++hold) {
-        if (hold > 0) ASSERT_TRUE(harnessRequest(L"play-async", "tone-1s"));
+        if (hold > 0) {
+            ASSERT_TRUE(harnessRequest(L"play-async", "tone-1s"));
+        }
         pressHotkey();
         ASSERT_TRUE(pumpUntil([&] { return app->isRecording(); }, 3s)) << "the held hotkey started no take";
         if (hold == 0) speak();
