@@ -38,11 +38,15 @@ public:
     // without starting a stream: the first stream of a process is the slow
     // one, and the first take pays no longer. start() waits for it to end.
     void prepare(const std::wstring& deviceId);
-    // Ends the take and returns a copy of it (also without a start: the
-    // previous take, or nothing). Waits for the capture thread about two
+    // Ends the take and returns a copy of what takeCaptured has not handed
+    // over (also without a start: the previous take's, or nothing). Waits for the capture thread about two
     // seconds at most: one that has not ended by then (a stalled audio stack)
     // is left to end on its own, and the take is what it captured so far.
     std::vector<float> stop();
+    // Hands over what the running take has captured since its start or the
+    // last call, and keeps nothing of it, so a long take is not held twice.
+    // Any thread but the capture thread.
+    std::vector<float> takeCaptured();
 
     // Called on the capture thread when a running take ends without stop()
     // (the microphone went away); the take so far is kept for stop(). Set
@@ -53,7 +57,7 @@ public:
     // When the last take's first frame was recorded, in counterNow100ns()
     // units; 0 until one has come.
     std::int64_t firstFrameTime() const;
-    // How many engine samples the running take holds so far (for measuring).
+    // How many engine samples the running take holds now (for measuring).
     std::size_t capturedSampleCount();
     // Processor time the last finished capture thread used, in seconds.
     double lastCaptureCpuSeconds() const;

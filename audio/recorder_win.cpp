@@ -136,6 +136,14 @@ std::vector<float> AudioRecorder::stop() {
     return take->samples;
 }
 
+std::vector<float> AudioRecorder::takeCaptured() {
+    if (!take) return {};
+    std::vector<float> captured;
+    const std::lock_guard lock(take->samplesMutex);
+    captured.swap(take->samples);
+    return captured;
+}
+
 std::int64_t counterNow100ns() {
     LARGE_INTEGER now{}, frequency{};
     QueryPerformanceCounter(&now);

@@ -119,16 +119,28 @@ std::vector<float> toEngineRate(const std::vector<float>& in, std::uint32_t rate
 }
 
 TakeAnalysis analyzeTake(const std::vector<float>& samples) {
-    TakeAnalysis analysis;
-    analysis.seconds = static_cast<float>(samples.size()) / 16000.0f;
-    analysis.peak = peakOf(samples);
+    TakeMeter meter;
+    meter.add(samples.data(), samples.size());
+    return meter.analysis();
+}
+
+void TakeMeter::add(const float* samples, std::size_t count) {
     constexpr std::size_t kFrame = 320;  // 20 ms
-    std::size_t voicedFrames = 0;
-    for (std::size_t start = 0; start + kFrame <= samples.size(); start += kFrame) {
-        double energy = 0;
-        for (std::size_t i = start; i < start + kFrame; ++i) energy += double{samples[i]} * samples[i];
-        if (energy / kFrame >= double{kVoicedFrameRms} * kVoicedFrameRms) ++voicedFrames;
+    total += count;
+    for (std::size_t i = 0; i < count; ++i) {
+        peak = std::max(peak, std::fabs(samples[i]));
+        frameEnergy += double{samples[i]} * samples[i];
+        if (++frameSamples < kFrame) continue;
+        if (frameEnergy / kFrame >= double{kVoicedFrameRms} * kVoicedFrameRms) ++voicedFrames;
+        frameEnergy = 0;
+        frameSamples = 0;
     }
+}
+
+TakeAnalysis TakeMeter::analysis() const {
+    TakeAnalysis analysis;
+    analysis.seconds = static_cast<float>(total) / 16000.0f;
+    analysis.peak = peak;
     analysis.voicedSeconds = static_cast<float>(voicedFrames) * 0.02f;
     if (analysis.peak < 0.005f)
         analysis.verdict = TakeVerdict::Silent;

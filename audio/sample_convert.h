@@ -42,5 +42,20 @@ std::vector<float> toEngineRate(const std::vector<float>& in, std::uint32_t rate
 
 TakeAnalysis analyzeTake(const std::vector<float>& samples);
 
+// analyzeTake over a take that arrives in pieces: the same analysis, whatever
+// the pieces' sizes.
+class TakeMeter {
+public:
+    void add(const float* samples, std::size_t count);
+    TakeAnalysis analysis() const;
+
+private:
+    std::size_t total = 0;
+    float peak = 0.0f;
+    std::size_t voicedFrames = 0;
+    double frameEnergy = 0;         // of the frame not yet complete
+    std::size_t frameSamples = 0;   // in it
+};
+
 // Scales a take to a peak of 0.95, amplifying at most forty-fold.
 std::vector<float> normalizeLevel(const std::vector<float>& samples);

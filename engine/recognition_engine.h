@@ -19,9 +19,10 @@ public:
     virtual int load(const std::string& asciiPath, bool useGpu) = 0;
     // The UTF-8 text of all segments (may be empty), or nullopt on failure.
     // prompt: UTF-8 words the speech is likely to hold ("" for none); the
-    // engine cuts one longer than its model takes.
+    // engine cuts one longer than its model takes. context: the UTF-8 text
+    // the speech continues ("" for none); the engine keeps what fits of its end.
     virtual std::optional<std::string> transcribe(const float* samples, int count, int threads,
-                                                  const std::string& prompt = {}) = 0;
+                                                  const std::string& prompt = {}, const std::string& context = {}) = 0;
     virtual void unload() = 0;
     // Asks the recognition running now (or the next one) to stop early; it
     // then fails. Any thread.

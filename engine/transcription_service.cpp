@@ -25,7 +25,9 @@ long long wholeMillisecondsSince(SteadyClock::time_point start) {
 class MissingEngine final : public RecognitionEngine {
 public:
     int load(const std::string&, bool) override { return 1; }
-    std::optional<std::string> transcribe(const float*, int, int, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> transcribe(const float*, int, int, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
     void unload() override {}
     void abort() override {}
     std::string backend() const override { return {}; }
@@ -101,14 +103,22 @@ void TranscriptionService::unloadSoon() {
     wake.notify_one();
 }
 
-void TranscriptionService::submit(std::vector<float> samples, ResultCallback callback, std::string prompt) {
+void TranscriptionService::submit(std::vector<float> samples, ResultCallback callback, std::string prompt, TakePart part) {
     {
         const std::lock_guard lock(mutex);
         if (stopping) return;
-        jobs.push_back({std::move(samples), std::move(callback), std::move(prompt)});
+        jobs.push_back({std::move(samples), std::move(callback), std::move(prompt), std::move(part)});
         lastUsed = clock.now();
     }
     wake.notify_one();
+}
+
+void TranscriptionService::dropTake(std::uint64_t take) {
+    if (take == 0) return;
+    const std::lock_guard lock(mutex);
+    const auto before = jobs.size();
+    std::erase_if(jobs, [take](const TranscribeJob& job) { return job.part.take == take; });
+    if (jobs.size() != before) logLine(L"bekor qilingan yozuvning " + std::to_wstring(before - jobs.size()) + L" qismi navbatdan olindi");
 }
 
 void TranscriptionService::abandonWork() {
@@ -194,7 +204,7 @@ void TranscriptionService::workerLoop() {
         TranscribeResult result;
         std::wstring preloadError;
         if (job) {
-            result = runJob(job->samples, job->prompt);
+            result = runJob(*job);
         } else {
             ensureModelLoaded(preloadError);
         }
@@ -250,7 +260,8 @@ void TranscriptionService::warmUp() {
     logLine(L"isitish tugadi: " + std::to_wstring(wholeMillisecondsSince(start)) + L" ms");
 }
 
-TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples, const std::string& prompt) {
+TranscribeResult TranscriptionService::runJob(const TranscribeJob& job) {
+    const std::vector<float>& samples = job.samples;
     TranscribeResult result;
     if (samples.empty()) {
         result.error = kNoSamplesText;
@@ -265,9 +276,10 @@ TranscribeResult TranscriptionService::runJob(const std::vector<float>& samples,
         logLine(L"XATO: velto_transcribe = NULL (too many samples)");
         return result;
     }
+    const std::string context = job.part.context ? job.part.context() : std::string();
     const auto start = SteadyClock::now();
     const std::optional<std::string> text8 =
-        engine.transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition(), prompt);
+        engine.transcribe(samples.data(), static_cast<int>(samples.size()), threadsPerRecognition(), job.prompt, context);
     result.seconds = std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now() - start).count() / 1e9;
     if (!text8) {
         result.error = kRecognitionFailedText;

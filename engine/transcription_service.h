@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -27,6 +28,15 @@ struct TranscribeResult {
 
 // Called once per job, on the worker thread, without the service's lock.
 using ResultCallback = std::function<void(TranscribeResult)>;
+
+// What makes a job one part of a take recognised while the user speaks.
+struct TakePart {
+    std::uint64_t take = 0;  // the take it belongs to (for dropTake); 0: none
+    // The UTF-8 text the part's speech continues, asked for on the worker
+    // just before its recognition (the take's earlier parts are recognised
+    // by then, jobs running in order); empty for none.
+    std::function<std::string()> context;
+};
 
 inline constexpr wchar_t kNoSamplesText[] = L"Ovoz yozilmadi";
 inline constexpr wchar_t kModelLoadFailedText[] =
@@ -73,7 +83,10 @@ public:
     void unloadSoon();
     // Queues a recording; after shutdown it is dropped and the callback never
     // runs. prompt: the user's own words for the engine, UTF-8 ("" for none).
-    void submit(std::vector<float> samples, ResultCallback callback, std::string prompt = {});
+    void submit(std::vector<float> samples, ResultCallback callback, std::string prompt = {}, TakePart part = {});
+    // Drops the queued jobs of a take (not 0); their callbacks are never
+    // called. A job of it running now finishes and reports as usual.
+    void dropTake(std::uint64_t take);
     // Drops every queued job and abandons the work running now (a job, or
     // the load and warm-up before one): the engine is asked to stop early,
     // and no dropped or abandoned job's callback is ever called. Jobs
@@ -92,12 +105,13 @@ private:
         std::vector<float> samples;
         ResultCallback callback;
         std::string prompt;
+        TakePart part;
     };
 
     void workerLoop();
     bool ensureModelLoaded(std::wstring& error);
     void warmUp();
-    TranscribeResult runJob(const std::vector<float>& samples, const std::string& prompt);
+    TranscribeResult runJob(const TranscribeJob& job);
     bool abandoned();
     void unloadModel();
     bool beginStopping();

@@ -1,5 +1,6 @@
 #include "engine/velto.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -40,16 +41,23 @@ int countPromptTokens(const std::string& text) {
     return count >= 0 ? count : -count;  // negative: that many would be needed
 }
 
-// The prompt as the model will take it; a cut is told through the log sink.
-std::string fittedPrompt(const char* prompt) {
-    if (prompt == nullptr || prompt[0] == '\0') return {};
-    const FittedPrompt fitted = fitPrompt(prompt, kPromptTokenLimit, countPromptTokens);
-    if (fitted.cut) {
-        const std::string line = "prompt qisqartirildi: " + std::to_string(fitted.fullTokens) + " token -> " +
-                                 std::to_string(fitted.tokens) + " token (so'z chegarasida)";
-        veltoForwardLog(GGML_LOG_LEVEL_INFO, line.c_str(), nullptr);
+// The prompt as the model will take it: the user's words (a cut is told
+// through the log sink), then as much of the end of the context as fits.
+std::string fittedPrompt(const char* prompt, const char* before) {
+    FittedPrompt words;
+    if (prompt != nullptr && prompt[0] != '\0') {
+        words = fitPrompt(prompt, kPromptTokenLimit, countPromptTokens);
+        if (words.cut) {
+            const std::string line = "prompt qisqartirildi: " + std::to_string(words.fullTokens) + " token -> " +
+                                     std::to_string(words.tokens) + " token (so'z chegarasida)";
+            veltoForwardLog(GGML_LOG_LEVEL_INFO, line.c_str(), nullptr);
+        }
     }
-    return fitted.text;
+    const int room = std::min(kContextTokenLimit, kPromptTokenLimit - words.tokens);
+    if (before == nullptr || before[0] == '\0' || room <= 0) return words.text;
+    const FittedPrompt tail = fitContext(before, room, countPromptTokens);
+    if (words.text.empty() || tail.text.empty()) return words.text + tail.text;
+    return words.text + " " + tail.text;
 }
 
 bool isGpuBackendName(const char* name) {
@@ -136,6 +144,11 @@ extern "C" char* velto_transcribe(const float* samples, int count, int threads) 
 }
 
 extern "C" char* velto_transcribe_prompted(const float* samples, int count, int threads, const char* prompt) {
+    return velto_transcribe_in_context(samples, count, threads, prompt, nullptr);
+}
+
+extern "C" char* velto_transcribe_in_context(const float* samples, int count, int threads, const char* prompt,
+                                             const char* before) {
     if (context == nullptr) {
         setLastError("model not loaded");
         return nullptr;
@@ -145,7 +158,7 @@ extern "C" char* velto_transcribe_prompted(const float* samples, int count, int 
         return nullptr;
     }
     whisper_full_params params = veltoRecognitionParams(threads);
-    const std::string initialPrompt = fittedPrompt(prompt);
+    const std::string initialPrompt = fittedPrompt(prompt, before);
     if (!initialPrompt.empty()) params.initial_prompt = initialPrompt.c_str();
     params.abort_callback = shouldAbort;
     params.abort_callback_user_data = nullptr;

@@ -20,6 +20,12 @@ char* velto_transcribe(const float* samples, int count, int threads);
  * cut after its last whole word that fits, and the log callback is told. */
 char* velto_transcribe_prompted(const float* samples, int count, int threads, const char* prompt);
 
+/* As velto_transcribe_prompted, with the UTF-8 text the speech continues
+ * (NULL or "" for none), given to the model after the words: of it, the end
+ * that fits beside them is kept (at most 200 tokens), from a word's start. */
+char* velto_transcribe_in_context(const float* samples, int count, int threads, const char* prompt,
+                                  const char* context);
+
 void velto_free_text(char* text);
 
 /* Asks the recognition running now (or the next one to start) to stop early:

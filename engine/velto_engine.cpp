@@ -9,8 +9,8 @@ public:
     int load(const std::string& asciiPath, bool useGpu) override { return velto_load(asciiPath.c_str(), useGpu ? 1 : 0); }
 
     std::optional<std::string> transcribe(const float* samples, int count, int threads,
-                                          const std::string& prompt) override {
-        char* text = velto_transcribe_prompted(samples, count, threads, prompt.c_str());
+                                          const std::string& prompt, const std::string& context) override {
+        char* text = velto_transcribe_in_context(samples, count, threads, prompt.c_str(), context.c_str());
         if (text == nullptr) return std::nullopt;
         std::string copy = text;
         velto_free_text(text);

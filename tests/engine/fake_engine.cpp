@@ -1,5 +1,6 @@
 #include "tests/engine/fake_engine.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -42,10 +43,11 @@ public:
     }
 
     std::optional<std::string> transcribe(const float* samples, int count, int threads,
-                                          const std::string& prompt) override {
+                                          const std::string& prompt, const std::string& context) override {
         std::unique_lock lock(mutex);
         noteThread();
         record.prompts.push_back(prompt);
+        record.contexts.push_back(context);
         if (record.transcribeCounts.empty()) record.firstSamples.assign(samples, samples + count);
         record.lastSamples.assign(samples, samples + count);
         record.transcribeCounts.push_back(static_cast<std::size_t>(count));
@@ -60,7 +62,9 @@ public:
             lastErrorText = "model not loaded";
             return std::nullopt;
         }
-        if (!script.text) {
+        const bool failing = std::find(script.failingCounts.begin(), script.failingCounts.end(),
+                                       static_cast<std::size_t>(count)) != script.failingCounts.end();
+        if (!script.text || failing) {
             lastErrorText = script.transcribeError;
             return std::nullopt;
         }

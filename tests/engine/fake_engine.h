@@ -24,6 +24,8 @@ struct Script {
     // replaced by the number of samples, so jobs can be told apart.
     std::optional<std::string> text = " Salom dunyo\r\n";
     std::string transcribeError = "whisper_full failed";
+    // Recognitions of these sample counts fail, whatever text says.
+    std::vector<std::size_t> failingCounts;
     // How long each recognition takes, as a real model's would.
     std::chrono::milliseconds duration{0};
 };
@@ -34,6 +36,7 @@ struct Calls {
     std::vector<std::size_t> transcribeCounts;
     std::vector<int> transcribeThreads;
     std::vector<std::string> prompts;  // each recognition's prompt, warm-ups included
+    std::vector<std::string> contexts;  // and the text it continues
     std::vector<float> firstSamples;  // the samples of the first recognition
     std::vector<float> lastSamples;   // and of the last
     int unloads = 0;                  // unload calls that found a model

@@ -46,3 +46,30 @@ TEST(PromptFit, ACounterThatFailsGivesNoPrompt) {
     EXPECT_EQ(fitted.text, "");
     EXPECT_TRUE(fitted.cut);
 }
+
+TEST(PromptFit, TheTextBeforeASpeechKeepsItsEndFromAWholeWord) {
+    struct Case {
+        const char* context;
+        int limit;
+        const char* kept;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"", 5, "", false},
+        {"Bugun biz", 3, "Bugun biz", false},                     // 9 bytes: 3 tokens
+        {"Bugun biz uchrashdik.", 3, "uchrashdik.", true},        // "biz uchrashdik." is 4
+        {"Bugun biz uchrashdik. Keyin", 5, "uchrashdik. Keyin", true},
+        {"Bugun,biz;bordik", 3, "biz;bordik", true},               // separators end words too
+        {"Uchrashdik", 2, "", true},                                // not even the last word
+        {"Бугун биз учрашдик", 6, "биз учрашдик", true},            // UTF-8 is cut at separators only
+    };
+    for (const Case& c : cases) {
+        const FittedPrompt fitted = fitContext(c.context, c.limit, fourBytesATokenCounter);
+        SCOPED_TRACE(c.context);
+        EXPECT_EQ(fitted.text, c.kept);
+        EXPECT_EQ(fitted.cut, c.cut);
+        EXPECT_EQ(fitted.tokens, fourBytesATokenCounter(fitted.text));
+        EXPECT_LE(fitted.tokens, c.limit);
+    }
+    EXPECT_EQ(fitContext("Bugun", 200, [](const std::string&) { return -1; }).text, "");
+}

@@ -108,6 +108,16 @@ TEST_F(Velto, APromptReachesTheModelAndALongOneIsCutAtAWord) {
     EXPECT_GT(full, 220);
     EXPECT_LE(kept, 220);
     EXPECT_GT(kept, 150);
+
+    // The text a part continues: a long dictation is cut to its end quietly,
+    // alone and beside the word list, and the recognition goes on.
+    std::string dictation;
+    for (int i = 0; i < 600; ++i) dictation += "gap" + std::to_string(i) + (i % 12 == 11 ? ". " : " ");
+    Text inContext(velto_transcribe_in_context(take.data(), static_cast<int>(take.size()), 2, "", dictation.c_str()));
+    ASSERT_NE(inContext.p, nullptr) << velto_last_error();
+    Text both(velto_transcribe_in_context(take.data(), static_cast<int>(take.size()), 2, list.c_str(), dictation.c_str()));
+    ASSERT_NE(both.p, nullptr) << velto_last_error();
+    EXPECT_EQ(cutLines().size(), before + 2) << "only the word list's cut is told";
 }
 
 TEST_F(Velto, SilenceModelGivesAnAllocatedEmptyText) {
