@@ -20,6 +20,7 @@
 #include "app/cycle_texts.h"
 #include "app/foreground_watch_win.h"
 #include "app/hotkey_gesture.h"
+#include "app/live_take.h"
 #include "app/text_history.h"
 #include "audio/recorder.h"
 #include "engine/transcription_service.h"
@@ -130,22 +131,29 @@ public:
 
 private:
     bool createHiddenWindow(HINSTANCE instance);
-    void transcribe(const std::vector<float>& samples, const TakeAnalysis& take);
+    // The ended take goes to recognition: what the live take has not yet
+    // handed over, and then its joined text.
+    void transcribe(const TakeAnalysis& take);
+    // The recorder's samples since the last call, less the start cue's, to
+    // the live take (which recognises long takes in parts meanwhile).
+    void feedLiveTake(std::vector<float> samples);
+    // The running take's parts and samples thrown away.
+    void dropLiveTake();
     // The results parked by the worker: the awaited take's is delivered, a
     // cancelled one's only kept in the history.
     void takeResults();
     // Whether the text joined the history (it is on and the text not empty).
     bool keepInHistory(const std::wstring& text);
     // The recorder stopped and the take's timers and held key let go; the
-    // take's samples, untouched.
+    // take's samples not yet handed over, untouched.
     std::vector<float> stopRecorder();
     // Esc is a hotkey exactly while a take records or is recognised.
     void updateCancelKey();
     void onKeyReleasePoll();
     void play(Cue cue);
     // Ends the running take: the recorder stopped, the take's clock off, its
-    // log line written. The take's samples, with their analysis.
-    std::vector<float> endTake(TakeAnalysis& take);
+    // last samples with the live take, its log line written. Its analysis.
+    TakeAnalysis endTake();
     void onTakeClock();
     void onSessionChange(WPARAM change);
     void postToWindow(UINT message);
@@ -188,7 +196,11 @@ private:
     bool cancelRegistered = false;
     std::int64_t startCueAt = 0;  // when this take's start cue was asked for (audio clock); 0: none
     TextHistory history;
-    // Each recognised take has a number; only the awaited one's text is
+    // The running take, recognised in parts once long enough; null between takes.
+    std::unique_ptr<LiveTake> liveTake;
+    std::size_t cueSamplesLeft = 0;  // of the start cue still to leave out of the take
+    bool cueMeasured = false;        // cueSamplesLeft is known (the take's first frame has come)
+    // Each take has a number; only the awaited one's text is
     // inserted (0: none awaited, for instance after a cancel).
     std::uint64_t lastTakeId = 0;
     std::uint64_t awaitedTake = 0;

@@ -3,6 +3,8 @@
 #include "app/autostart.h"
 #include "app/text_choice.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include <wtsapi32.h>
@@ -216,6 +218,11 @@ void App::startRecording() {
     if (recorder.start(settings.deviceId, errorText)) {
         recording = true;
         takeStarted = std::chrono::steady_clock::now();
+        liveTake = std::make_unique<LiveTake>(
+            service, LiveTakeOptions{static_cast<double>(settings.liveAfterSeconds),
+                                     vocabularyPrompt(toUtf8(settings.vocabulary)), ++lastTakeId});
+        cueMeasured = false;
+        cueSamplesLeft = 0;
         // Only now does the cue tell the truth: the microphone is recording.
         if (settings.sounds && surroundings.playCue) {
             startCueAt = counterNow100ns();
@@ -242,23 +249,40 @@ std::vector<float> App::stopRecorder() {
     return recorder.stop();
 }
 
-std::vector<float> App::endTake(TakeAnalysis& take) {
-    std::vector<float> samples = stopRecorder();
+void App::feedLiveTake(std::vector<float> samples) {
+    if (!liveTake || samples.empty()) return;
+    // What the microphone heard of the start cue is not the user's speech.
+    if (!cueMeasured) {
+        cueSamplesLeft = startCueSamples(recorder.firstFrameTime(), startCueAt, SIZE_MAX);
+        cueMeasured = true;
+    }
+    if (cueSamplesLeft > 0) {
+        const std::size_t dropped = std::min(cueSamplesLeft, samples.size());
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(dropped));
+        cueSamplesLeft -= dropped;
+    }
+    liveTake->add(std::move(samples));
+}
+
+void App::dropLiveTake() {
+    if (liveTake) liveTake->drop();
+    liveTake.reset();
+}
+
+TakeAnalysis App::endTake() {
+    std::vector<float> rest = stopRecorder();
     const std::int64_t firstFrame = recorder.firstFrameTime();
     if (firstFrame != 0) logLine(audioStartLogLine(static_cast<double>(firstFrame - takeAskedAt) / 10'000.0));
-    // What the microphone heard of the start cue is not the user's speech.
-    if (const std::size_t cue = startCueSamples(firstFrame, startCueAt, samples.size()); cue > 0) {
-        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(cue));
-    }
-    take = analyzeTake(samples);
+    feedLiveTake(std::move(rest));
+    const TakeAnalysis take = liveTake ? liveTake->analysis() : analyzeTake({});
     logLine(takeLogLine(take));
-    return samples;
+    return take;
 }
 
 void App::stopAndTranscribe() {
-    TakeAnalysis take;
-    const std::vector<float> samples = endTake(take);
+    const TakeAnalysis take = endTake();
     if (take.verdict != TakeVerdict::Ok) {
+        dropLiveTake();
         updateCancelKey();
         setTrayTip(idleTip());
         play(Cue::Error);
@@ -266,21 +290,20 @@ void App::stopAndTranscribe() {
         return;
     }
     play(Cue::Stop);
-    transcribe(samples, take);
+    transcribe(take);
 }
 
-void App::transcribe(const std::vector<float>& samples, const TakeAnalysis& take) {
+void App::transcribe(const TakeAnalysis& take) {
     busy = true;
     updateCancelKey();
     setTrayTip(kWorkingText);
     overlay.show(OverlayKind::Working, kWorkingText, 0);
-    const std::uint64_t takeId = ++lastTakeId;
+    const std::uint64_t takeId = lastTakeId;
     awaitedTake = takeId;
     // Less than half a second above a quiet room's level.
     awaitedLittleSpeech = take.voicedSeconds < 0.5f;
-    service.submit(
-        normalizeLevel(samples), [this, takeId](TranscribeResult result) { postResult(takeId, std::move(result)); },
-        vocabularyPrompt(toUtf8(settings.vocabulary)));
+    if (liveTake) liveTake->finish([this, takeId](TranscribeResult result) { postResult(takeId, std::move(result)); });
+    liveTake.reset();
 }
 
 void App::postResult(std::uint64_t takeId, TranscribeResult result) {
@@ -378,6 +401,7 @@ void App::endRun() {
         recording = false;
         recorder.stop();  // the take is thrown away
     }
+    dropLiveTake();
     KillTimer(hwnd, kTakeClockTimer);
     KillTimer(hwnd, kKeyReleaseTimer);
     UnregisterHotKey(hwnd, HOTKEY_ID);

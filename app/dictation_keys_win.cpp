@@ -43,6 +43,7 @@ void App::onKeyReleasePoll() {
 void App::cancelTake() {
     if (recording) {
         stopRecorder();  // the take is thrown away
+        dropLiveTake();
         play(Cue::Stop);
         tell(cancelledNotices(false));
     } else if (busy) {

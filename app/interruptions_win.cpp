@@ -14,6 +14,8 @@ void App::onTakeClock() {
         KillTimer(hwnd, kTakeClockTimer);
         return;
     }
+    // The take so far to the live take: a long one is recognised in parts meanwhile.
+    feedLiveTake(recorder.takeCaptured());
     const std::chrono::duration<double> left = surroundings.takeLimit - (std::chrono::steady_clock::now() - takeStarted);
     if (left.count() <= 0) {
         logLine(L"yozuv eng uzun chegaraga yetdi: to'xtatildi");
@@ -28,12 +30,12 @@ void App::onTakeClock() {
 
 void App::endTakeWithoutUser(TakeInterruption why) {
     if (!recording) return;
-    TakeAnalysis take;
-    const std::vector<float> samples = endTake(take);
+    const TakeAnalysis take = endTake();
     const bool recognise = why != TakeInterruption::Lock && take.seconds >= 1.0f;
     if (recognise) {
-        transcribe(samples, take);
+        transcribe(take);
     } else {
+        dropLiveTake();
         updateCancelKey();
         setTrayTip(idleTip());
         overlay.hide();

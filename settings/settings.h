@@ -40,6 +40,14 @@ inline constexpr std::uint32_t kDefaultHotkeyVk = 'D';
 inline constexpr std::uint32_t kDefaultHotkeyModifiers = kModifierControl | kModifierAlt;
 inline constexpr wchar_t kDefaultHotkeyKeyName[] = {static_cast<wchar_t>(kDefaultHotkeyVk), L'\0'};
 
+// A take this long is recognised in parts while the user speaks (seconds; 0:
+// never). Parts shorter than the shortest lose the context of the sentence;
+// the longest leaves room to find a pause before a part fills the model's
+// 30-second window.
+inline constexpr std::int32_t kDefaultLiveAfterSeconds = 20;
+inline constexpr std::int32_t kShortestLiveAfterSeconds = 10;
+inline constexpr std::int32_t kLongestLiveAfterSeconds = 25;
+
 struct Settings {
     std::uint32_t vk = kDefaultHotkeyVk;
     // 0 in a fresh record; loading starts from kDefaultHotkeyModifiers.
@@ -64,6 +72,8 @@ struct Settings {
     bool history = true;     // this run's last texts in the tray menu (memory only)
     // Words and names the model should know, separated by commas; one line.
     std::wstring vocabulary;
+    // Recognition in parts from this many seconds of a take on; 0: whole takes only.
+    std::int32_t liveAfterSeconds = kDefaultLiveAfterSeconds;
 
     // The hotkey as the user sees it, for instance "Ctrl+Alt+D".
     std::wstring hotkeyLabel() const;

@@ -1,5 +1,6 @@
 #include "settings/settings_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "diag/text_trim.h"
@@ -105,6 +106,7 @@ std::wstring composeSettingsText(const Settings& s) {
     text += std::wstring(L"sounds=") + flag(s.sounds) + L"\n";
     text += std::wstring(L"history=") + flag(s.history) + L"\n";
     text += L"vocabulary=" + oneLineValue(s.vocabulary) + L"\n";
+    text += L"live.afterSeconds=" + std::to_wstring(s.liveAfterSeconds) + L"\n";
     return text;
 }
 
@@ -149,6 +151,8 @@ void applyLine(const std::wstring& key, const std::wstring& value, Settings& s) 
         s.history = onlyOne(value);
     } else if (key == L"vocabulary") {
         s.vocabulary = value;
+    } else if (key == L"live.afterSeconds") {
+        if (const auto v = parseSigned32(value)) s.liveAfterSeconds = *v;
     }
 }
 
@@ -171,5 +175,8 @@ Settings parseSettingsText(const std::wstring& text) {
     if (s.vk == 0) s.vk = kDefaultHotkeyVk;
     if (s.label.empty()) s.label = kDefaultHotkeyKeyName;
     if (s.idleUnloadSeconds < kShortestIdleUnloadSeconds) s.idleUnloadSeconds = kDefaultIdleUnloadSeconds;
+    if (s.liveAfterSeconds < 0) s.liveAfterSeconds = kDefaultLiveAfterSeconds;
+    if (s.liveAfterSeconds > 0)
+        s.liveAfterSeconds = std::clamp(s.liveAfterSeconds, kShortestLiveAfterSeconds, kLongestLiveAfterSeconds);
     return s;
 }

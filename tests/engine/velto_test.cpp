@@ -115,6 +115,7 @@ TEST_F(Velto, APromptReachesTheModelAndALongOneIsCutAtAWord) {
     for (int i = 0; i < 600; ++i) dictation += "gap" + std::to_string(i) + (i % 12 == 11 ? ". " : " ");
     Text inContext(velto_transcribe_in_context(take.data(), static_cast<int>(take.size()), 2, "", dictation.c_str()));
     ASSERT_NE(inContext.p, nullptr) << velto_last_error();
+    EXPECT_EQ(inContext.str(), testmodels::kSentence);
     Text both(velto_transcribe_in_context(take.data(), static_cast<int>(take.size()), 2, list.c_str(), dictation.c_str()));
     ASSERT_NE(both.p, nullptr) << velto_last_error();
     EXPECT_EQ(cutLines().size(), before + 2) << "only the word list's cut is told";

@@ -13,7 +13,7 @@
 # With --audio, a control folder takes requests while the command runs: the
 # command writes a file there, the harness carries it out and removes it.
 #   play    (content: a sound name: tone-half-s, tone-1s, tone-3s, speech,
-#           speech-2min) plays it into the microphone; the request is done
+#           speech-2min, phrases-70s) plays it into the microphone; the request is done
 #           when the sound has been played
 #   play-async  the same, done as soon as the sound starts
 #   unplug  unloads the microphone and cuts off its recording streams (as when
@@ -105,6 +105,8 @@ sox -n -r 48000 -c 2 -b 32 -e floating-point "$sounds/tone-3s.wav" synth 3 sine 
 espeak-ng -v uz "Salom dunyo, bu sinov" -w "$sounds/speech.wav" 2>/dev/null
 # Two minutes of it, for long dictations.
 sox "$sounds/speech.wav" -r 48000 -c 2 -b 32 -e floating-point "$sounds/speech-2min.wav" repeat 80 trim 0 120
+# 70 s of the phrase, each followed by a second of silence: a take cut at its pauses.
+sox "$sounds/speech.wav" -r 48000 -c 2 -b 32 -e floating-point "$sounds/phrases-70s.wav" pad 0 1 repeat 30 trim 0 70
 
 control=$work/control
 mkdir -p "$control"

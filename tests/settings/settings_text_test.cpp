@@ -144,7 +144,8 @@ TEST(SettingsText, WrittenFileIsTheTwentyTwoLines) {
               "hotkey.cancel=1\n"
               "sounds=0\n"
               "history=1\n"
-              "vocabulary=\n");
+              "vocabulary=\n"
+              "live.afterSeconds=20\n");
 }
 
 TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
@@ -168,6 +169,7 @@ TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
     s.sounds = true;
     s.history = false;
     s.vocabulary = L"Toshkent, O\u02BBzbekiston, \u0410\u043B\u0438\u0448\u0435\u0440 = Navoiy";
+    s.liveAfterSeconds = 0;
     EXPECT_EQ(parseSettingsText(fromUtf8(toUtf8(composeSettingsText(s)))), s);
     EXPECT_EQ(parseSettingsText(composeSettingsText(defaultSettings())), defaultSettings());
     Settings big = s;
@@ -184,6 +186,12 @@ TEST(SettingsText, DictationChoicesAndAVocabularyTypedOverSeveralLines) {
     EXPECT_FALSE(parsed(L"hotkey.cancel=0").cancelKey);
     EXPECT_TRUE(parsed(L"sounds=1").sounds);
     EXPECT_FALSE(parsed(L"history=0").history);
+    // Recognition in parts: 0 is off, other values kept within what works.
+    for (const auto& [line, seconds] : std::vector<std::pair<const wchar_t*, int>>{
+             {L"live.afterSeconds=0", 0}, {L"live.afterSeconds=15", 15}, {L"live.afterSeconds=3", 10},
+             {L"live.afterSeconds=60", 25}, {L"live.afterSeconds=-1", 20}, {L"live.afterSeconds=x", 20}}) {
+        EXPECT_EQ(parsed(line).liveAfterSeconds, seconds) << toUtf8(line);
+    }
     // A value with line breaks (from the multi-line field) must not break the
     // file: it is written as one line and the keys after it survive.
     Settings s = defaultSettings();
