@@ -22,8 +22,9 @@ inline constexpr std::size_t kCutFrameSamples = 320;  // 20 ms at 16 kHz
 inline constexpr std::chrono::milliseconds kShortestCutPause{500};
 inline constexpr std::chrono::seconds kLongestPart{28};
 inline constexpr std::chrono::seconds kFallbackWindow{5};
-// A frame this far above the noise floor is speech.
-inline constexpr double kSpeechAboveFloorDb = 10.0;
+// A frame this far above the noise floor is speech. At 10 dB the quiet
+// consonants of speech in a room at -30 dBFS made pauses of their own.
+inline constexpr double kSpeechAboveFloorDb = 6.0;
 inline constexpr std::chrono::seconds kFloorWindow{5};
 
 class PauseCutter {

@@ -62,6 +62,9 @@ bool ensureModel(const EngineBenchOptions& o, const std::string& preset, WeightT
 // How long quitting takes while a two-minute take is being recognised: the
 // running recognition abandoned (the program's way) against waited for.
 void benchQuit(const EngineBenchOptions& options);
+// Stop-to-text of 10, 60 and 120 s takes on a base-size model: recognised
+// whole against recognised in parts while spoken (paced in real time).
+void benchLive(const EngineBenchOptions& options);
 // Start-to-first-sample delays, CPU while recording and the memory of a
 // take of the given length (Windows build; needs a microphone).
 void benchCapture(int longTakeSeconds, bool prepared);

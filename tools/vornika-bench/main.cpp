@@ -1,6 +1,6 @@
 // vornika-bench: conversion speed, engine overhead against the library,
 // recognition speed through the program's path, capture and the whole program.
-//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint|text] [--models DIR]
+//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|live|capture|capture-prepared|program|checkpoint|text] [--models DIR]
 //                 [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]
 #include <algorithm>
 #include <cstdlib>
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|capture|capture-prepared|program|checkpoint|text] [--models DIR]\n"
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|live|capture|capture-prepared|program|checkpoint|text] [--models DIR]\n"
                        "                     [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]\n",
                        stderr);
             return 2;
@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "engine") benchEngine(engine);
     if (only == "recognition") benchRecognition(engine);
     if (only == "quit") benchQuit(engine);
+    if (only == "live") benchLive(engine);
     if (only == "capture") benchCapture(captureSeconds > 0 ? captureSeconds : 60, false);
     if (only == "capture-prepared") benchCapture(captureSeconds > 0 ? captureSeconds : 60, true);
     if (only == "program") benchProgram(5);
