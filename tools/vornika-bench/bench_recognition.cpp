@@ -191,6 +191,8 @@ std::string modelFile(const EngineBenchOptions& o, const std::string& preset, We
 bool ensureModel(const EngineBenchOptions& o, const std::string& preset, WeightType type) {
     const std::string path = modelFile(o, preset, type);
     if (std::filesystem::exists(path)) return true;
+    std::error_code ignored;  // a folder that cannot be made shows as the file missing
+    std::filesystem::create_directories(o.modelDir, ignored);
     runAndCapture(quoted(o.self) + " --child-write-model " + preset + " " + weightTypeName(type) + " " + quoted(path));
     if (std::filesystem::exists(path)) return true;
     std::fprintf(stderr, "vornika-bench: could not write %s\n", path.c_str());
