@@ -18,6 +18,7 @@
 
 #include "app/cue_sounds.h"
 #include "app/cycle_texts.h"
+#include "app/gpu_check_win.h"
 #include "app/foreground_watch_win.h"
 #include "app/hotkey_gesture.h"
 #include "app/live_take.h"
@@ -33,6 +34,7 @@ inline constexpr UINT WM_TRAYICON = WM_APP + 1;
 inline constexpr UINT WM_TRANSCRIBED = WM_APP + 2;
 inline constexpr UINT WM_CAPTURE_LOST = WM_APP + 3;  // the capture thread: the microphone went away
 inline constexpr UINT WM_MODEL_CHECKED = WM_APP + 4;  // the worker: the model loaded ahead of a take, or did not
+inline constexpr UINT WM_GPU_CHECKED = WM_APP + 5;    // the worker: the graphics card's check has judged
 inline constexpr int ID_TOGGLE = 100;
 inline constexpr int ID_SETTINGS = 101;
 inline constexpr int ID_OPEN_LOG = 102;
@@ -68,6 +70,9 @@ struct AppSurroundings {
     std::function<void(Cue)> playCue;
     // Whether the hotkey's key is held down now; the keyboard's state when empty.
     std::function<bool(std::uint32_t vk)> keyIsDown;
+    // The graphics card is checked in a process of this executable (the
+    // program's own --gpu-check) before a model first loads on it.
+    bool checkGpuInAProcess = false;
 };
 AppSurroundings programAppSurroundings(TranscriptionService& service);
 
@@ -163,6 +168,8 @@ private:
     // tells the user when it fails.
     void checkModel(bool replaced = false);
     void onModelChecked();
+    // A check of the graphics card has just judged: an unusable card is told once.
+    void onGpuChecked();
     // The tray tip between takes: it says when the model is known not to load.
     std::wstring idleTip() const;
     void removeTrayIcon();
@@ -209,4 +216,6 @@ private:
     std::mutex pendingMutex;
     std::deque<std::pair<std::uint64_t, TranscribeResult>> pendingResults;
     std::optional<std::wstring> pendingModelCheck;  // "" or why the model did not load
+    std::optional<GpuVerdict> pendingGpuVerdict;     // the check's, parked by the worker
+    std::optional<GpuCheck> gpuCheck;  // with checkGpuInAProcess
 };

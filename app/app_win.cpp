@@ -62,6 +62,26 @@ bool App::init(HINSTANCE instance) {
     }
     service.setUseGpu(settings.useGpu);
     service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
+    if (surroundings.checkGpuInAProcess) {
+        gpuCheck.emplace([this](const GpuVerdict& verdict) {
+            const std::lock_guard<std::mutex> lock(pendingMutex);
+            if (hwnd == nullptr) return;
+            pendingGpuVerdict = verdict;
+            PostMessageW(hwnd, WM_GPU_CHECKED, 0, 0);
+        });
+        service.setGpuGate([this](const std::wstring& model, const std::string& enginePath) {
+            return gpuCheck->allowed(model, enginePath);
+        });
+    }
+    settingsWindow.setOnGpuRecheck([this] {
+        GpuCheck::forget();
+        if (!settings.useGpu) {
+            settingsWindow.showRecognitionDevice();  // nothing to check: the processor recognises
+            return;
+        }
+        logLine(L"videokarta qayta tekshiriladi");
+        checkModel(true);  // the model loads afresh, and the card is checked first
+    });
     checkModel();
     setTrayTip(idleTip());
     return true;
@@ -152,6 +172,9 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_MODEL_CHECKED:
         onModelChecked();
+        return 0;
+    case WM_GPU_CHECKED:
+        onGpuChecked();
         return 0;
     case WM_CAPTURE_LOST:
         endTakeWithoutUser(TakeInterruption::MicrophoneLost);
@@ -379,6 +402,20 @@ void App::onModelChecked() {
     if (!recording && !busy) setTrayTip(idleTip());
 }
 
+void App::onGpuChecked() {
+    std::optional<GpuVerdict> verdict;
+    {
+        const std::lock_guard<std::mutex> lock(pendingMutex);
+        verdict.swap(pendingGpuVerdict);
+    }
+    if (!verdict) return;
+    settingsWindow.showRecognitionDevice();
+    if (verdict->state != GpuState::Unusable) return;
+    // Once: the kept verdict keeps the next starts from checking and telling again.
+    logLine(L"ogohlantirish: videokarta ishlamadi, matn protsessorda o'giriladi");
+    showBalloon(kGpuUnusableBalloonTitle, kGpuUnusableBalloonText, NIIF_WARNING);
+}
+
 std::wstring App::idleTip() const { return modelProblem.empty() ? kIdleTip : kModelProblemTip; }
 
 bool App::registerHotkey() {
@@ -412,5 +449,6 @@ void App::endRun() {
     // A recognition still running is abandoned: quitting never waits for a long take.
     service.abandonWork();
     service.shutdown();
+    service.setGpuGate({});  // it reaches this App
     logLine(kClosedLogLine);
 }

@@ -2,6 +2,7 @@
 #include <commdlg.h>
 
 #include "app/app.h"
+#include "app/gpu_check_win.h"
 #include "app/cue_sounds_win.h"
 #include "app/autostart.h"
 #include "app/settings_surroundings.h"
@@ -57,6 +58,7 @@ SettingsSurroundings programSettingsSurroundings() {
     surroundings.chooseModel = chooseModelFile;
     surroundings.modelTarget = [] { return writableModelTarget(); };
     surroundings.textExample = [](const Settings& settings) { return textExample(settings); };
+    surroundings.recognitionDevice = [](bool useGpu) { return recognitionDeviceText(useGpu, GpuCheck::keptVerdict()); };
     return surroundings;
 }
 
@@ -69,5 +71,6 @@ AppSurroundings programAppSurroundings(TranscriptionService& service) {
     };
     surroundings.settingsWindow = programSettingsSurroundings();
     surroundings.playCue = [](Cue cue) { playCueSound(GetModuleHandleW(nullptr), cue); };
+    surroundings.checkGpuInAProcess = true;
     return surroundings;
 }

@@ -32,6 +32,20 @@ if(WIN32)
     # ggml_backend_load_all finds the CPU backend beside the executable.
     file(GLOB VORNIKA_WHISPER_DLLS ${VORNIKA_WHISPER_ROOT}/bin/*.dll)
     file(COPY ${VORNIKA_WHISPER_DLLS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+    # The graphics card's backend in gpu\, where the program loads it from
+    # once a check in a process of its own has found the card usable.
+    option(VORNIKA_GPU_BACKEND "put ggml's Vulkan backend into bin/gpu" ON)
+    if(VORNIKA_GPU_BACKEND)
+        execute_process(
+            COMMAND ${CMAKE_SOURCE_DIR}/scripts/build-whisper win64-vulkan
+            OUTPUT_VARIABLE vulkan_root
+            OUTPUT_STRIP_TRAILING_WHITESPACE
+            RESULT_VARIABLE vulkan_result)
+        if(NOT vulkan_result EQUAL 0 OR NOT EXISTS "${vulkan_root}/bin/ggml-vulkan.dll")
+            message(FATAL_ERROR "building ggml's Vulkan backend failed")
+        endif()
+        file(COPY ${vulkan_root}/bin/ggml-vulkan.dll DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/gpu)
+    endif()
 else()
     find_package(Threads REQUIRED)
     target_link_libraries(vornika_whisper INTERFACE

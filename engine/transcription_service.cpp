@@ -40,8 +40,10 @@ RecognitionEngine& missingEngine() {
     return engine;
 }
 
+}  // namespace
+
 // One second of low-level noise (within +-0.001), the same on every run.
-std::vector<float> warmUpNoise() {
+std::vector<float> warmUpSecond() {
     std::vector<float> samples(16000);
     for (std::uint64_t i = 0; i < samples.size(); ++i) {
         const auto step = static_cast<float>((i * 2654435761ULL) % 2001);
@@ -49,8 +51,6 @@ std::vector<float> warmUpNoise() {
     }
     return samples;
 }
-
-}  // namespace
 
 TranscriptionService::TranscriptionService(ServiceSurroundings surroundings)
     : locateModel(surroundings.locateModel ? std::move(surroundings.locateModel) : findModelFile),
@@ -82,6 +82,11 @@ int TranscriptionService::threadsPerRecognition() const {
 }
 
 void TranscriptionService::setUseGpu(bool value) { useGpu = value; }
+
+void TranscriptionService::setGpuGate(GpuGate gate) {
+    const std::lock_guard lock(mutex);
+    gpuGate = std::move(gate);
+}
 
 void TranscriptionService::setIdleUnloadSeconds(int seconds) {
     idleUnloadSeconds = seconds < kShortestIdleUnloadSeconds ? kShortestIdleUnloadSeconds : seconds;
@@ -229,7 +234,16 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
         error = model.error;
         return false;
     }
-    const bool gpu = useGpu;
+    bool gpu = useGpu;
+    GpuGate gate;
+    {
+        const std::lock_guard lock(mutex);
+        gate = gpuGate;
+    }
+    if (gpu && gate && !gate(model.path, model.asciiPath)) {
+        gpu = false;
+        logLine(L"videokarta ishlatilmaydi (tekshiruv natijasi): model protsessorda yuklanadi");
+    }
     logLine(L"model yuklanmoqda: " + model.path + (gpu ? L" (GPU)" : L" (CPU)"));
     const auto start = SteadyClock::now();
     int rc = engine.load(model.asciiPath, gpu);
@@ -255,7 +269,7 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
 // second of near-silence pays them here instead of in the user's dictation.
 void TranscriptionService::warmUp() {
     const auto start = SteadyClock::now();
-    const std::vector<float> noise = warmUpNoise();
+    const std::vector<float> noise = warmUpSecond();
     engine.transcribe(noise.data(), static_cast<int>(noise.size()), threadsPerRecognition());
     logLine(L"isitish tugadi: " + std::to_wstring(wholeMillisecondsSince(start)) + L" ms");
 }

@@ -67,6 +67,12 @@ public:
 
     // Used by the next load; a loaded model keeps its device.
     void setUseGpu(bool useGpu);
+    // Asked on the worker before each load on the graphics card, with the
+    // model's path and its path for the engine: false loads the model on the
+    // processor instead. The program checks the card in a process of its own
+    // there. Without one the card is always tried.
+    using GpuGate = std::function<bool(const std::wstring& modelPath, const std::string& enginePath)>;
+    void setGpuGate(GpuGate gate);
     // Raised to 10 when smaller; read the next time the worker sets its deadline.
     void setIdleUnloadSeconds(int seconds);
     // Loads the model ahead of the first job (nothing when loaded, stopping or
@@ -134,12 +140,16 @@ private:
     bool preloadRequested = false;
     bool dropModelRequested = false;  // by replaceModel, taken by the worker
     std::function<void(std::wstring)> preloadDone;  // with the request, taken by the worker
+    GpuGate gpuGate;
     bool working = false;         // the worker is outside the lock: loading, warming up or recognising
     bool currentAborted = false;  // abandonWork() came for that work
     ServiceClock::TimePoint lastUsed;
 
     std::thread worker;  // last: starts once everything above exists
 };
+
+// The second of near-silence each load is warmed up with (the same every time).
+std::vector<float> warmUpSecond();
 
 // The sink handed to the engine for the library's own messages (any thread).
 void onEngineLog(const char* text);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <ggml-backend.h>
@@ -24,6 +25,7 @@ namespace {
 whisper_context* context = nullptr;
 char lastError[256] = "";
 char backendName[32] = "";
+char deviceName[128] = "";
 // Read by the forwarder on whatever thread the library logs from.
 std::atomic<VeltoLogFn> logSink{nullptr};
 // Set by velto_abort, read by the library between steps, cleared when the
@@ -34,6 +36,16 @@ bool shouldAbort(void*) { return abortRequested.load(); }
 
 void setLastError(const char* text) { std::snprintf(lastError, sizeof lastError, "%s", text); }
 void setBackend(const char* name) { std::snprintf(backendName, sizeof backendName, "%s", name); }
+void setDevice(const char* name) { std::snprintf(deviceName, sizeof deviceName, "%s", name); }
+
+// The graphics backends in the program's "gpu" folder, once per process.
+void loadGpuBackends() {
+    static bool loaded = false;
+    if (std::exchange(loaded, true)) return;
+    const std::wstring folder = exeDirectory() + kPathSeparator + L"gpu";
+    const std::wstring path = folder + kPathSeparator + L"ggml-vulkan.dll";
+    if (fileExists(path)) ggml_backend_load(toUtf8(path).c_str());
+}
 
 int countPromptTokens(const std::string& text) {
     std::vector<whisper_token> tokens(1024);
@@ -62,6 +74,19 @@ std::string fittedPrompt(const char* prompt, const char* before) {
 
 bool isGpuBackendName(const char* name) {
     return std::strcmp(name, "Vulkan") == 0 || std::strcmp(name, "CUDA") == 0 || std::strcmp(name, "Metal") == 0;
+}
+
+// The device the library recognises on when asked for the graphics card:
+// the first graphics device; null when there is none.
+ggml_backend_dev_t firstGpuDevice() {
+    for (size_t i = 0; i < ggml_backend_dev_count(); ++i) {
+        ggml_backend_dev_t device = ggml_backend_dev_get(i);
+        if (device == nullptr || ggml_backend_dev_type(device) != GGML_BACKEND_DEVICE_TYPE_GPU) continue;
+        ggml_backend_reg_t reg = ggml_backend_dev_backend_reg(device);
+        const char* name = reg != nullptr ? ggml_backend_reg_name(reg) : nullptr;
+        if (name != nullptr && isGpuBackendName(name)) return device;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -96,7 +121,11 @@ extern "C" int velto_load(const char* modelPath, int useGpu) {
     }
     // From the program's own folder only: the library would also search the
     // current directory, where anyone may have put a DLL named like a backend.
+    // The graphics card's backend lives in a folder of its own, loaded only
+    // for a load on the card: a broken driver can crash a process as soon as
+    // the backend looks at it, and one that recognises on the processor never does.
     ggml_backend_load_all_from_path(toUtf8(exeDirectory()).c_str());
+    if (useGpu != 0) loadGpuBackends();
     // Without any compute device the library aborts the process while creating
     // the context; say so instead.
     if (ggml_backend_dev_count() == 0) {
@@ -123,16 +152,13 @@ extern "C" int velto_load(const char* modelPath, int useGpu) {
     }
 
     setBackend("CPU");
+    setDevice("");
     if (useGpu != 0) {
-        for (size_t i = 0; i < ggml_backend_reg_count(); ++i) {
-            ggml_backend_reg_t reg = ggml_backend_reg_get(i);
-            if (reg == nullptr) continue;
-            const char* name = ggml_backend_reg_name(reg);
-            if (name == nullptr) continue;
-            if (isGpuBackendName(name)) {
-                setBackend(name);
-                break;
-            }
+        if (ggml_backend_dev_t device = firstGpuDevice()) {
+            const char* name = ggml_backend_reg_name(ggml_backend_dev_backend_reg(device));
+            setBackend(name);
+            const char* description = ggml_backend_dev_description(device);
+            setDevice(description != nullptr ? description : name);
         }
     }
     setLastError("");
@@ -211,9 +237,22 @@ extern "C" void velto_unload(void) {
         context = nullptr;
     }
     setBackend("");
+    setDevice("");
 }
 
 extern "C" const char* velto_backend(void) { return backendName; }
+
+extern "C" const char* velto_device(void) { return deviceName; }
+
+extern "C" const char* velto_find_gpu(void) {
+    ggml_backend_load_all_from_path(toUtf8(exeDirectory()).c_str());
+    loadGpuBackends();
+    static char found[128] = "";
+    ggml_backend_dev_t device = firstGpuDevice();
+    const char* description = device != nullptr ? ggml_backend_dev_description(device) : nullptr;
+    std::snprintf(found, sizeof found, "%s", description != nullptr ? description : "");
+    return found;
+}
 
 extern "C" const char* velto_last_error(void) { return lastError; }
 

@@ -33,6 +33,11 @@ void velto_free_text(char* text);
 void velto_abort(void);
 void velto_unload(void);
 const char* velto_backend(void);
+/* The graphics card the model runs on, as its driver names it; "" on the processor. */
+const char* velto_device(void);
+/* Loads the backends, the graphics card's too, and names the card a load
+ * with useGpu would recognise on; "" when there is none. */
+const char* velto_find_gpu(void);
 const char* velto_last_error(void);
 void velto_set_log_callback(VeltoLogFn sink);
 

@@ -16,7 +16,7 @@ int choiceOfThree(int selection) { return selection >= 0 && selection <= 2 ? sel
 
 }  // namespace
 
-Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(528, dpi)}; }
+Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(562, dpi)}; }
 
 std::wstring microphoneItemText(const MicDevice& device) {
     std::wstring text = device.name;

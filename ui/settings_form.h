@@ -38,6 +38,8 @@ inline constexpr int kCancelKeyBoxId = 220;
 inline constexpr int kSoundsBoxId = 221;
 inline constexpr int kHistoryBoxId = 222;
 inline constexpr int kVocabularyEditId = 223;
+inline constexpr int kGpuStatusId = 224;
+inline constexpr int kGpuRecheckButtonId = 225;
 inline constexpr int kLabelId = -1;
 
 inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
@@ -48,6 +50,7 @@ inline constexpr wchar_t kHotkeyRejectedText[] =
     L"Oldingi tugma o'zgarishsiz qoldi.";
 inline constexpr wchar_t kSettingsNotSavedText[] = L"Sozlamalar saqlanmadi. Diskda joy bormi?";
 inline constexpr wchar_t kModelCaption[] = L"Model";
+inline constexpr wchar_t kGpuRecheckingText[] = L"Videokarta tekshirilmoqda\u2026";
 inline constexpr wchar_t kNoModelPlaceText[] =
     L"Modelni saqlash uchun yozib bo'ladigan papka topilmadi.\n"
     L"Dastur papkasiga yozish huquqi bormi? Hozirgi model o'zgarmadi.";
@@ -130,7 +133,7 @@ struct SettingsControl {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<SettingsControl, 32> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 34> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
     {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
     {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
@@ -142,6 +145,8 @@ inline constexpr std::array<SettingsControl, 32> kSettingsControls = {{
     {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 240, 402, 120, kModeComboId},
     {L"BUTTON", L"Kompyuter yonganda avtomatik ishga tushsin", ControlStyle::CheckBox, 24, 278, 402, 22, kAutostartBoxId},
     {L"BUTTON", L"Videokartadan foydalanish (tezroq)", ControlStyle::CheckBox, 24, 304, 402, 22, kGpuBoxId},
+    {L"STATIC", L"", ControlStyle::Plain, 24, 330, 282, 36, kGpuStatusId},
+    {L"BUTTON", L"Qayta tekshirish", ControlStyle::TabStopButton, 312, 330, 114, 26, kGpuRecheckButtonId},
     // The right-hand column: the model, then how the text is written.
     {L"STATIC", L"Model fayli", ControlStyle::Plain, 450, 20, 200, 18, kLabelId},
     {L"STATIC", L"", ControlStyle::PathText, 450, 42, 300, 18, kModelFileId},
@@ -156,18 +161,18 @@ inline constexpr std::array<SettingsControl, 32> kSettingsControls = {{
      kSpokenBreaksBoxId},
     {L"STATIC", L"", ControlStyle::Plain, 450, 268, 300, 52, kTextExampleId},
     // Below both: how a take is dictated, and the user's own words.
-    {L"STATIC", L"Tugma qanday ishlaydi", ControlStyle::Plain, 24, 340, 300, 18, kLabelId},
-    {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 362, 402, 120, kHotkeyModeComboId},
-    {L"BUTTON", L"Esc diktovkani bekor qilsin", ControlStyle::CheckBox, 24, 396, 402, 22, kCancelKeyBoxId},
-    {L"BUTTON", L"Ovozli signallar (boshlanish, tugash, xato)", ControlStyle::CheckBox, 24, 420, 402, 22,
+    {L"STATIC", L"Tugma qanday ishlaydi", ControlStyle::Plain, 24, 374, 300, 18, kLabelId},
+    {L"COMBOBOX", L"", ControlStyle::DropDown, 24, 396, 402, 120, kHotkeyModeComboId},
+    {L"BUTTON", L"Esc diktovkani bekor qilsin", ControlStyle::CheckBox, 24, 430, 402, 22, kCancelKeyBoxId},
+    {L"BUTTON", L"Ovozli signallar (boshlanish, tugash, xato)", ControlStyle::CheckBox, 24, 454, 402, 22,
      kSoundsBoxId},
-    {L"BUTTON", L"Oxirgi matnlar tray menyusida (faqat xotirada)", ControlStyle::CheckBox, 24, 444, 402, 22,
+    {L"BUTTON", L"Oxirgi matnlar tray menyusida (faqat xotirada)", ControlStyle::CheckBox, 24, 478, 402, 22,
      kHistoryBoxId},
-    {L"STATIC", L"O'z so'zlarim: ismlar, atamalar (vergul bilan)", ControlStyle::Plain, 450, 340, 300, 18, kLabelId},
-    {L"EDIT", L"", ControlStyle::MultiLineEdit, 450, 362, 300, 104, kVocabularyEditId},
-    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 484, 132, 30, kDonateButtonId},
-    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 560, 484, 92, 30, kSaveButtonId},
-    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 658, 484, 92, 30, kCancelButtonId},
+    {L"STATIC", L"O'z so'zlarim: ismlar, atamalar (vergul bilan)", ControlStyle::Plain, 450, 374, 300, 18, kLabelId},
+    {L"EDIT", L"", ControlStyle::MultiLineEdit, 450, 396, 300, 104, kVocabularyEditId},
+    {L"BUTTON", L"\u2665  Donat qilish", ControlStyle::OwnerDrawnButton, 24, 518, 132, 30, kDonateButtonId},
+    {L"BUTTON", L"Saqlash", ControlStyle::DefaultButton, 560, 518, 92, 30, kSaveButtonId},
+    {L"BUTTON", L"Bekor qilish", ControlStyle::TabStopButton, 658, 518, 92, 30, kCancelButtonId},
 }};
 
 // What the user is told when a picked model was not taken (a stop is not

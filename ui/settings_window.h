@@ -38,6 +38,9 @@ struct SettingsSurroundings {
     // The example line under the text choices: a sample dictation as these
     // settings would deliver it.
     std::function<std::wstring(const Settings&)> textExample;
+    // The line on the device that recognises, for the graphics-card choice
+    // given (the check's verdict in the program).
+    std::function<std::wstring(bool useGpu)> recognitionDevice;
     // A message box owned by owner, with MB_ICONWARNING or MB_ICONERROR.
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon)> showMessage;
 };
@@ -54,6 +57,10 @@ public:
     void setOnSaved(std::function<void(const Settings&)> callback);
     // After a picked model has replaced the model file (GUI thread).
     void setOnModelReplaced(std::function<void()> callback);
+    // "Qayta tekshirish": the graphics card is to be checked again (GUI thread).
+    void setOnGpuRecheck(std::function<void()> callback);
+    // The device line read afresh (after a check of the card); nothing while hidden.
+    void showRecognitionDevice();
     bool importRunning() const { return import.running(); }
 
     DonateWindow& donateWindow() { return donate; }
@@ -88,6 +95,7 @@ private:
     DonateWindow donate;
     UniqueFont font;
     std::function<void()> onModelReplaced;
+    std::function<void()> onGpuRecheck;
     std::mutex importMutex;
     std::optional<ConvertOutcome> importOutcome;  // from the import's thread, under importMutex
     BackgroundImport import;  // last: its thread stops before the rest goes

@@ -51,6 +51,14 @@ SettingsWindow::~SettingsWindow() { destroyWindow(); }
 void SettingsWindow::setOnSaved(std::function<void(const Settings&)> callback) { onSaved = std::move(callback); }
 void SettingsWindow::setOnModelReplaced(std::function<void()> callback) { onModelReplaced = std::move(callback); }
 
+void SettingsWindow::setOnGpuRecheck(std::function<void()> callback) { onGpuRecheck = std::move(callback); }
+
+void SettingsWindow::showRecognitionDevice() {
+    if (handle() == nullptr) return;
+    const std::wstring line = surroundings.recognitionDevice ? surroundings.recognitionDevice(settings.useGpu) : L"";
+    SetDlgItemTextW(handle(), kGpuStatusId, line.c_str());
+}
+
 WindowClassLook SettingsWindow::windowClassLook() {
     return {kClassName, L"XATO: sozlamalar oynasi yaratilmadi", true, true, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)};
 }
@@ -126,6 +134,7 @@ void SettingsWindow::loadControls() {
     CheckDlgButton(handle(), kSoundsBoxId, settings.sounds ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(handle(), kHistoryBoxId, settings.history ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(handle(), kVocabularyEditId, settings.vocabulary.c_str());
+    showRecognitionDevice();
     updateTextExample();
     fillMicrophones();
 }
@@ -336,6 +345,10 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
             return 0;
         case kStopImportButtonId:
             import.stop();
+            return 0;
+        case kGpuRecheckButtonId:
+            SetDlgItemTextW(hwnd, kGpuStatusId, kGpuRecheckingText);
+            if (onGpuRecheck) onGpuRecheck();
             return 0;
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);

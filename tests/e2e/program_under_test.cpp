@@ -8,6 +8,7 @@
 #include "app/autostart.h"
 #include "diag/encoding.h"
 #include "diag/folders.h"
+#include "engine/gpu_verdict.h"
 #include "settings/settings_file.h"
 #include "tests/support/audio_harness.h"
 #include "tools/testmodel/test_model.h"
@@ -65,6 +66,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 void forgetEarlierRuns() {
     DeleteFileW(settingsFilePath().c_str());
+    DeleteFileW((roamingAppFolder() + L"\\" + kGpuVerdictFileName).c_str());
     const std::wstring log = localAppFolder() + L"\\dictation.log";
     DeleteFileW(log.c_str());
     DeleteFileW((log + L".1").c_str());
@@ -144,6 +146,7 @@ ProgramUnderTest::ProgramUnderTest(const std::string& text, Model model, const s
     for (const auto& entry : fs::directory_iterator(bin)) {
         if (entry.path().extension() == ".dll") fs::copy_file(entry.path(), target / entry.path().filename());
     }
+    if (fs::exists(bin / "gpu")) fs::copy(bin / "gpu", target / "gpu", fs::copy_options::recursive);
     exe = place + L"\\Vornika.exe";
     if (model == Model::Missing) return;
     fs::create_directories(target / "models");

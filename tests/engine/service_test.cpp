@@ -56,6 +56,35 @@ TEST_F(ServiceTest, DeviceChoiceAndBackendName) {
     EXPECT_EQ(logCount(L"model yuklanmoqda: " + modelPath() + L" (CPU)"), 1u);
 }
 
+// The program's check of the graphics card is asked before each load on it,
+// never for a load on the processor; its "no" loads on the processor.
+TEST_F(ServiceTest, TheGraphicsCardGateDecidesEachLoadOnTheCard) {
+    for (const bool allowed : {true, false}) {
+        SCOPED_TRACE(allowed);
+        fakeengine::reset();
+        std::vector<std::wstring> asked;
+        {
+            TranscriptionService service(surroundings());
+            service.setGpuGate([&](const std::wstring& model, const std::string& enginePath) {
+                asked.push_back(model);
+                EXPECT_EQ(enginePath, toAsciiPath(model));
+                return allowed;
+            });
+            service.requestPreload();
+            ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
+            service.setUseGpu(false);
+            service.unloadSoon();
+            clock.advance(std::chrono::seconds(11));
+            ASSERT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
+            service.requestPreload();
+            ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 2; }));
+        }
+        EXPECT_EQ(asked, std::vector<std::wstring>{modelPath()}) << "asked once: the second load is on the processor";
+        EXPECT_EQ(fakeengine::calls().loadGpuFlags, (std::vector<int>{allowed ? 1 : 0, 0}));
+        EXPECT_EQ(logCount(L"videokarta ishlatilmaydi"), allowed ? 0u : 1u);
+    }
+}
+
 TEST_F(ServiceTest, BothLoadsFailAndTheNextJobTriesAgain) {
     fakeengine::Script script;
     script.gpuLoadResult = 1;

@@ -75,7 +75,8 @@ TEST(Installed, InstallsPerUserWithShortcutUninstallEntryAndModel) {
     for (const wchar_t* file : {L"Vornika.exe", L"vornika-transcribe.exe", L"libwhisper.dll", L"ggml-base.dll",
                                 L"ggml-cpu-x64.dll", L"ggml-cpu-haswell.dll", L"README.txt", L"uninstall.exe",
                                 L"models\\MODEL-QAYERGA.txt", L"models\\ggml-veltostt.bin",
-                                L"licenses\\whisper.cpp-and-ggml.txt"}) {
+                                L"licenses\\whisper.cpp-and-ggml.txt", L"gpu\\ggml-vulkan.dll",
+                                L"licenses\\vulkan-headers.txt"}) {
         EXPECT_TRUE(fileExists(folder + L"\\" + file)) << toUtf8(file);
     }
     EXPECT_TRUE(fileExists(shortcut()));

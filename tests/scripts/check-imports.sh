@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Every executable and DLL we ship imports only Windows' own DLLs and our
-# whisper/ggml DLLs: no mingw runtime (libstdc++, libgcc, winpthread, libgomp).
+# whisper/ggml DLLs (and the graphics backend the Vulkan loader): no mingw
+# runtime (libstdc++, libgcc, winpthread, libgomp).
 #   check-imports.sh OBJDUMP BIN_DIR
 set -uo pipefail
 objdump=$1 dir=$2
-allowed='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|dwmapi|ole32|oleaut32|uuid|ksuser|advapi32|msvcrt|shlwapi|uxtheme|winmm|version|wtsapi32|bcrypt|ws2_32|psapi|imm32|setupapi|dbghelp|ntdll|api-ms-win-[a-z0-9-]+|libwhisper|ggml|ggml-base|ggml-cpu(-[a-z0-9_]+)?|ggml-vulkan)\.dll$'
+allowed='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|dwmapi|ole32|oleaut32|uuid|ksuser|advapi32|msvcrt|shlwapi|uxtheme|winmm|version|wtsapi32|bcrypt|ws2_32|psapi|imm32|setupapi|dbghelp|ntdll|api-ms-win-[a-z0-9-]+|libwhisper|ggml|ggml-base|ggml-cpu(-[a-z0-9_]+)?|ggml-vulkan|vulkan-1)\.dll$'
 status=0 checked=0
 shopt -s nullglob
-for binary in "$dir"/*.exe "$dir"/*.dll; do
+for binary in "$dir"/*.exe "$dir"/*.dll "$dir"/gpu/*.dll; do
   checked=$((checked + 1))
   while read -r dll; do
     if ! printf '%s\n' "${dll,,}" | grep -Eq "$allowed"; then

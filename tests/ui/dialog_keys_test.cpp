@@ -174,7 +174,7 @@ TEST_F(DialogKeys, ANewScaleRebuildsTheSettingsFontAndLayout) {
         EXPECT_EQ(fontHeight(control), -scaled(kSettingsFontSize, 120)) << id;
     }
     moveToScale(settingsWindow.handle(), 96);
-    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 774, 528}));
+    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 774, 562}));
     EXPECT_EQ(fontHeight(GetDlgItem(settingsWindow.handle(), kSaveButtonId)), -scaled(kSettingsFontSize, 96));
 }
 

@@ -42,6 +42,9 @@ SettingsSurroundings exampleSurroundings() {
         return std::wstring(L"C:\\Users\\Aziz\\AppData\\Local\\Programs\\Vornika\\models\\ggml-veltostt.bin (small, q8_0, 252 MB)");
     };
     s.textExample = [](const Settings& settings) { return textExample(settings); };
+    s.recognitionDevice = [](bool useGpu) {
+        return useGpu ? std::wstring(L"Qurilma: NVIDIA GeForce RTX 3060 (videokarta)") : std::wstring(L"Qurilma: Protsessor");
+    };
     return s;
 }
 

@@ -33,14 +33,14 @@ std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"
 }  // namespace
 
 TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
-    EXPECT_EQ(settingsClientSize(96), (Size{774, 528}));
-    EXPECT_EQ(settingsClientSize(120), (Size{968, 660}));
-    EXPECT_EQ(settingsClientSize(144), (Size{1161, 792}));
+    EXPECT_EQ(settingsClientSize(96), (Size{774, 562}));
+    EXPECT_EQ(settingsClientSize(120), (Size{968, 703}));
+    EXPECT_EQ(settingsClientSize(144), (Size{1161, 843}));
 
     const SettingsControl& save = controlWithId(kSaveButtonId);
-    EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 484, 652, 514}));
-    EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 605, 815, 643})) << "height 37.5 rounds up";
-    EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 726, 978, 771}));
+    EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 518, 652, 548}));
+    EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 648, 815, 686})) << "height 37.5 rounds up";
+    EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 777, 978, 822}));
     const SettingsControl& hint = kSettingsControls[3];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
     const SettingsControl& micWarning = controlWithId(kMicWarningId);
@@ -57,11 +57,11 @@ TEST(SettingsControls, OrderIdsAndTabStops) {
         if (isTabStop(entry.style)) tabStops.insert(entry.id);
         // Every control fits the client area at 96 DPI.
         EXPECT_LE(entry.x + entry.width, 774);
-        EXPECT_LE(entry.y + entry.height, 528) << entry.id;
+        EXPECT_LE(entry.y + entry.height, 562) << entry.id;
     }
-    EXPECT_EQ(ids.size(), 24u);
+    EXPECT_EQ(ids.size(), 26u);
     EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213, 214, 215, 216, 217, 219, 220, 221,
-                                       222, 223}));
+                                       222, 223, 225}));
     EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
     EXPECT_EQ(kSettingsControls.back().id, kCancelButtonId);
     EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");

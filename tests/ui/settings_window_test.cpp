@@ -62,6 +62,7 @@ protected:
             exampleAskedFor.push_back(shown);
             return L"namuna " + std::to_wstring(static_cast<int>(shown.textScript));
         };
+        s.recognitionDevice = [this](bool useGpu) { return useGpu ? deviceLine : std::wstring(L"Qurilma: Protsessor"); };
         return s;
     }
 
@@ -95,6 +96,7 @@ protected:
     std::vector<Settings> saved;
     std::vector<ShownMessage> messages;
     std::vector<Settings> exampleAskedFor;
+    std::wstring deviceLine = L"Videokarta: ishlamadi (drayver ishdan chiqdi, 0xC0000005) \u2014 Protsessor";
     SettingsWindow window;
 };
 
@@ -104,7 +106,7 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
     open();
     ASSERT_NE(window.handle(), nullptr);
     EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
-    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 774, 528}));
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 774, 562}));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -117,7 +119,7 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
         EXPECT_EQ(lstrcmpiW(className, entry.className), 0) << entry.id;
         EXPECT_EQ(GetDlgCtrlID(child), entry.id);
         if (entry.id != kMicWarningId && entry.id != kModelFileId && entry.id != kTextExampleId &&
-            std::wstring(entry.className) != L"COMBOBOX") {
+            entry.id != kGpuStatusId && std::wstring(entry.className) != L"COMBOBOX") {
             EXPECT_EQ(windowText(child), entry.text);
         }
         RECT place{};
@@ -490,4 +492,23 @@ TEST_F(ModelRowTest, AStoppedRefusedOrUnplaceablePickLeavesTheModelInUse) {
     EXPECT_FALSE(exists(target + L".part"));
     EXPECT_EQ(replaced, 0);
     EXPECT_EQ(windowText(control(kModelFileId)), model);
+}
+
+// The device line follows the saved choice and the card's check; the button
+// asks for the check again and says it runs until the verdict is shown.
+TEST_F(SettingsWindowTest, TheDeviceLineShowsTheCardsVerdictAndTheButtonChecksAgain) {
+    stored.useGpu = true;
+    int rechecks = 0;
+    window.setOnGpuRecheck([&] { ++rechecks; });
+    open();
+    EXPECT_EQ(windowText(control(kGpuStatusId)), deviceLine);
+    click(kGpuRecheckButtonId);
+    EXPECT_EQ(rechecks, 1);
+    EXPECT_EQ(windowText(control(kGpuStatusId)), kGpuRecheckingText);
+    deviceLine = L"Qurilma: llvmpipe (videokarta)";
+    window.showRecognitionDevice();
+    EXPECT_EQ(windowText(control(kGpuStatusId)), deviceLine);
+    stored.useGpu = false;
+    open();
+    EXPECT_EQ(windowText(control(kGpuStatusId)), L"Qurilma: Protsessor");
 }
