@@ -446,7 +446,9 @@ void App::endRun() {
     cancelRegistered = false;
     WTSUnRegisterSessionNotification(hwnd);
     removeTrayIcon();
-    // A recognition still running is abandoned: quitting never waits for a long take.
+    // A recognition still running is abandoned: quitting never waits for a
+    // long take, nor for a check of the graphics card.
+    if (gpuCheck) gpuCheck->abandon();
     service.abandonWork();
     service.shutdown();
     service.setGpuGate({});  // it reaches this App

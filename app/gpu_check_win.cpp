@@ -77,7 +77,7 @@ std::string gpuFingerprint(const std::wstring& modelPath) {
     return toUtf8(text);
 }
 
-GpuCheckRun runGpuCheckProcess(const std::string& enginePath, std::chrono::seconds limit) {
+std::optional<GpuCheckRun> runGpuCheckProcess(const std::string& enginePath, std::chrono::seconds limit, HANDLE abandoned) {
     GpuCheckRun run;
     const std::wstring report = localAppFolder() + kPathSeparator + L"gpu-check-report.txt";
     DeleteFileW(report.c_str());
@@ -94,9 +94,12 @@ GpuCheckRun runGpuCheckProcess(const std::string& enginePath, std::chrono::secon
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
     const auto milliseconds = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(limit).count());
-    if (WaitForSingleObject(process.hProcess, milliseconds) != WAIT_OBJECT_0) {
+    const HANDLE waitFor[] = {process.hProcess, abandoned};
+    const DWORD woken = WaitForMultipleObjects(abandoned != nullptr ? 2 : 1, waitFor, FALSE, milliseconds);
+    if (woken != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, 5000);
+        if (woken == WAIT_OBJECT_0 + 1) return std::nullopt;
         run.end = GpuCheckRun::End::TimedOut;
         return run;
     }
@@ -111,7 +114,11 @@ GpuCheckRun runGpuCheckProcess(const std::string& enginePath, std::chrono::secon
 }
 
 GpuCheck::GpuCheck(std::function<void(const GpuVerdict&)> onJudged, std::chrono::seconds checkLimit)
-    : judged(std::move(onJudged)), limit(checkLimit) {}
+    : judged(std::move(onJudged)), limit(checkLimit), abandoned(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+void GpuCheck::abandon() {
+    if (abandoned) SetEvent(abandoned.get());
+}
 
 std::optional<GpuVerdict> GpuCheck::keptVerdict() {
     const std::wstring path = verdictPath();
@@ -132,7 +139,12 @@ bool GpuCheck::allowed(const std::wstring& modelPath, const std::string& engineP
         return kept->state == GpuState::Usable;
     logLine(L"videokarta tekshirilmoqda (alohida jarayonda)");
     const auto start = std::chrono::steady_clock::now();
-    const GpuVerdict verdict = judgeGpuCheck(runGpuCheckProcess(enginePath, limit), fingerprint);
+    const std::optional<GpuCheckRun> run = runGpuCheckProcess(enginePath, limit, abandoned.get());
+    if (!run) {
+        logLine(L"videokarta tekshiruvi to'xtatildi (dastur yopilmoqda)");
+        return false;
+    }
+    const GpuVerdict verdict = judgeGpuCheck(*run, fingerprint);
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     switch (verdict.state) {

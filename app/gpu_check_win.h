@@ -14,6 +14,9 @@
 #include <optional>
 #include <string>
 
+#include <windows.h>
+
+#include "diag/scoped_win.h"
 #include "engine/gpu_verdict.h"
 
 class GpuCheck {
@@ -25,6 +28,9 @@ public:
 
     // The service's gate: whether the model may load on the card now.
     bool allowed(const std::wstring& modelPath, const std::string& enginePath);
+    // Quitting: a check running now is ended at once and judges nothing
+    // (the model then loads nowhere the user waits for). Any thread.
+    void abandon();
 
     // The verdict kept in the settings folder; none before the first check.
     static std::optional<GpuVerdict> keptVerdict();
@@ -34,6 +40,7 @@ public:
 private:
     std::function<void(const GpuVerdict&)> judged;
     std::chrono::seconds limit;
+    UniqueHandle abandoned;  // a manual-reset event, set by abandon()
 };
 
 // What the card's verdict depends on: the model file, the program's whisper
@@ -42,8 +49,9 @@ private:
 std::string gpuFingerprint(const std::wstring& modelPath);
 
 // Runs this program with --gpu-check on the model and waits for it, up to
-// the limit (then it is ended).
-GpuCheckRun runGpuCheckProcess(const std::string& enginePath, std::chrono::seconds limit);
+// the limit or until the event is set (then it is ended; with the event,
+// nullopt).
+std::optional<GpuCheckRun> runGpuCheckProcess(const std::string& enginePath, std::chrono::seconds limit, HANDLE abandoned);
 
 // Set before any graphics backend loads, in this process and so in the
 // check's: the Vulkan loader then leaves out the implicit layers other

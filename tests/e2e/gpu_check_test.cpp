@@ -123,8 +123,21 @@ TEST_F(GpuCheckStories, ACrashingDriverIsCheckedOnceAndTheProgramRecognisesOnThe
     EXPECT_TRUE(third.quit());
 }
 
-TEST_F(GpuCheckStories, ACheckThatHangsIsEndedAtTheLimit) {
+TEST_F(GpuCheckStories, ACheckThatHangsIsEndedAtTheLimitAndNeverHoldsUpQuitting) {
     const ScopedVariable hang(L"VORNIKA_TEST_GPU_CHECK_HANG", L"1");
+    {
+        // Quitting while the check hangs: at once, and nothing is judged.
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.start());
+        waitForLog("videokarta tekshirilmoqda", 20s);
+        const auto quitting = std::chrono::steady_clock::now();
+        EXPECT_TRUE(program.quit());
+        const auto quit = std::chrono::steady_clock::now() - quitting;
+        std::printf("[ measure ] quitting during a hanging check: %.1f s\n", std::chrono::duration<double>(quit).count());
+        EXPECT_LT(quit, 10s);
+        EXPECT_NE(programLog().find("videokarta tekshiruvi to'xtatildi (dastur yopilmoqda)"), std::string::npos);
+        EXPECT_FALSE(keptVerdict().has_value());
+    }
     ProgramUnderTest program;
     const auto started = std::chrono::steady_clock::now();
     const std::string log = startedAndLoaded(program);
