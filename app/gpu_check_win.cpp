@@ -153,7 +153,8 @@ bool GpuCheck::allowed(const std::wstring& modelPath, const std::string& engineP
                 L" ms (tekshiruv " + std::to_wstring(elapsed) + L" ms)");
         break;
     case GpuState::NoDevice:
-        logLine(L"videokarta tekshiruvi: videokarta topilmadi (tekshiruv " + std::to_wstring(elapsed) + L" ms)");
+        logLine(L"videokarta tekshiruvi: videokarta topilmadi (" + verdict.reason + L"; tekshiruv " +
+                std::to_wstring(elapsed) + L" ms)");
         break;
     case GpuState::Unusable:
         logLine(L"XATO: videokarta tekshiruvi: ishlamadi (" + verdict.reason + L") \u2014 model protsessorda yuklanadi");

@@ -44,6 +44,7 @@ int runGpuCheck(const std::string& asciiModelPath, const std::wstring& reportPat
     };
     // Looking at the devices is where a broken driver or layer crashes first.
     if (fromUtf8(velto_find_gpu()).empty()) {
+        report.error = velto_has_gpu_backend() != 0 ? L"Vulkan: mos qurilma yo'q" : L"Vulkan kutubxonasi yuklanmadi";
         writeReport(reportPath, report);
         return static_cast<int>(kGpuCheckNoDevice);
     }

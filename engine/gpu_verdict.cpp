@@ -92,6 +92,7 @@ GpuVerdict judgeGpuCheck(const GpuCheckRun& run, const std::string& fingerprint)
         GpuVerdict verdict;
         verdict.fingerprint = fingerprint;
         verdict.state = GpuState::NoDevice;
+        verdict.reason = report.error;  // what was missing: the backend, or a device for it
         return verdict;
     }
     // A process killed from outside Windows' reach (Wine's host side, for one)

@@ -19,7 +19,7 @@ struct GpuVerdict {
     std::string fingerprint;   // what was checked
     GpuState state = GpuState::NoDevice;
     std::wstring device;       // the card's name; empty without one
-    std::wstring reason;       // why it is unusable, for the user (Uzbek); empty otherwise
+    std::wstring reason;       // why it is unusable or missing (Uzbek); empty when usable
     std::int64_t milliseconds = 0;  // the check's recognition on the card
     bool operator==(const GpuVerdict&) const = default;
 };

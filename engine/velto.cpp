@@ -38,15 +38,6 @@ void setLastError(const char* text) { std::snprintf(lastError, sizeof lastError,
 void setBackend(const char* name) { std::snprintf(backendName, sizeof backendName, "%s", name); }
 void setDevice(const char* name) { std::snprintf(deviceName, sizeof deviceName, "%s", name); }
 
-// The graphics backends in the program's "gpu" folder, once per process.
-void loadGpuBackends() {
-    static bool loaded = false;
-    if (std::exchange(loaded, true)) return;
-    const std::wstring folder = exeDirectory() + kPathSeparator + L"gpu";
-    const std::wstring path = folder + kPathSeparator + L"ggml-vulkan.dll";
-    if (fileExists(path)) ggml_backend_load(toUtf8(path).c_str());
-}
-
 int countPromptTokens(const std::string& text) {
     std::vector<whisper_token> tokens(1024);
     const int count = whisper_tokenize(context, text.c_str(), tokens.data(), static_cast<int>(tokens.size()));
@@ -74,6 +65,26 @@ std::string fittedPrompt(const char* prompt, const char* before) {
 
 bool isGpuBackendName(const char* name) {
     return std::strcmp(name, "Vulkan") == 0 || std::strcmp(name, "CUDA") == 0 || std::strcmp(name, "Metal") == 0;
+}
+
+// The graphics backends in the program's "gpu" folder, once per process.
+// Through the folder's search, which reads the path as UTF-8: a path given to
+// ggml_backend_load is read in the ANSI code page on Windows, and a folder
+// named in Cyrillic would not be found.
+void loadGpuBackends() {
+    static bool loaded = false;
+    if (std::exchange(loaded, true)) return;
+    const std::wstring folder = exeDirectory() + kPathSeparator + L"gpu";
+    if (fileExists(folder + kPathSeparator + L"ggml-vulkan.dll")) ggml_backend_load_all_from_path(toUtf8(folder).c_str());
+}
+
+// Whether a graphics backend is registered (with or without a device).
+bool haveGpuBackend() {
+    for (size_t i = 0; i < ggml_backend_reg_count(); ++i) {
+        const char* name = ggml_backend_reg_name(ggml_backend_reg_get(i));
+        if (name != nullptr && isGpuBackendName(name)) return true;
+    }
+    return false;
 }
 
 // The device the library recognises on when asked for the graphics card:
@@ -243,6 +254,8 @@ extern "C" void velto_unload(void) {
 extern "C" const char* velto_backend(void) { return backendName; }
 
 extern "C" const char* velto_device(void) { return deviceName; }
+
+extern "C" int velto_has_gpu_backend(void) { return haveGpuBackend() ? 1 : 0; }
 
 extern "C" const char* velto_find_gpu(void) {
     ggml_backend_load_all_from_path(toUtf8(exeDirectory()).c_str());

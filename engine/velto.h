@@ -38,6 +38,9 @@ const char* velto_device(void);
 /* Loads the backends, the graphics card's too, and names the card a load
  * with useGpu would recognise on; "" when there is none. */
 const char* velto_find_gpu(void);
+/* 1 once a graphics backend has loaded (velto_find_gpu or a load on the
+ * card), with or without a device. */
+int velto_has_gpu_backend(void);
 const char* velto_last_error(void);
 void velto_set_log_callback(VeltoLogFn sink);
 
