@@ -112,9 +112,9 @@ TEST_F(LiveTakeTest, PartsAreRecognisedDuringTheTakeInOrderEachAfterTheTextBefor
     EXPECT_EQ(take.heldSamples(), 0u);
 }
 
-// Part 2 fails: the take is recognised in one job from part 2 to its end,
-// after the text of part 1, whether the failure is known before the stop
-// (no further part is cut) or only after it.
+// The take's second piece fails: the take is recognised in one job from that
+// piece to its end, after the text of the first piece, whether the failure is
+// known before the stop (nothing further is cut) or only after it.
 TEST_F(LiveTakeTest, AFailedPartHasTheTakeRecognisedFromItToTheEndInOneJob) {
     for (const bool knownAtStop : {true, false}) {
         SCOPED_TRACE(knownAtStop);
@@ -139,7 +139,7 @@ TEST_F(LiveTakeTest, AFailedPartHasTheTakeRecognisedFromItToTheEndInOneJob) {
         fakeengine::release();
         ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
         service.shutdown();
-        EXPECT_EQ(jobCounts().back(), 1600000u - 377600u) << "part 2 to the end";
+        EXPECT_EQ(jobCounts().back(), 1600000u - 377600u) << "from the second piece to the end";
         EXPECT_EQ(jobContexts().back(), "qism 377600.");
         EXPECT_EQ(got.results[0].text, L"qism 377600. qism 1222400.");
         EXPECT_EQ(logCount(fallbackLine), fallbacksBefore + 1);
@@ -155,7 +155,7 @@ TEST_F(LiveTakeTest, ADroppedTakesQueuedPartsLeaveTheQueueAndNothingIsReported) 
         fakeengine::hold(377600);
         feed(take, samples);
         ASSERT_EQ(take.partsSubmitted(), 2u);
-        ASSERT_TRUE(eventually([&] { return jobCounts().size() == 1; })) << "part 1 is being recognised";
+        ASSERT_TRUE(eventually([&] { return jobCounts().size() == 1; })) << "the first piece is being recognised";
         take.drop();
         EXPECT_EQ(take.heldSamples(), 0u);
         fakeengine::release();
@@ -165,6 +165,6 @@ TEST_F(LiveTakeTest, ADroppedTakesQueuedPartsLeaveTheQueueAndNothingIsReported) 
     service.submit(samples, next.callback());
     ASSERT_TRUE(eventually([&] { return next.count() == 1; }));
     service.shutdown();
-    EXPECT_EQ(jobCounts(), (std::vector<std::size_t>{377600, samples.size()})) << "part 2 never ran";
+    EXPECT_EQ(jobCounts(), (std::vector<std::size_t>{377600, samples.size()})) << "the second piece never ran";
     EXPECT_EQ(logCount(L"bekor qilingan yozuvning 1 qismi navbatdan olindi"), 1u);
 }
