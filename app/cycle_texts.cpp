@@ -159,15 +159,19 @@ std::wstring takeEndingOverlayText(const std::wstring& label, int secondsLeft) {
     return recordingOverlayText(label) + L" \u2014 " + std::to_wstring(secondsLeft < 0 ? 0 : secondsLeft) + L" s qoldi";
 }
 
-Notices interruptedTakeNotices(TakeInterruption why, bool recognising) {
+Notices interruptedTakeNotices(TakeInterruption why, TakeVerdict verdict) {
+    const bool recognising = verdict == TakeVerdict::Ok;
+    const std::wstring notRecognised =
+        std::wstring(L"yozuv bekor qilindi (") + (verdict == TakeVerdict::Silent ? L"jim)" : L"juda qisqa)");
     switch (why) {
     case TakeInterruption::Lock:
-        return {L"ekran qulflandi: yozuv bekor qilindi", std::nullopt, std::nullopt};
+        return {recognising ? L"ekran qulflandi: yozuv to'xtatildi va matnga o'girilmoqda"
+                            : L"ekran qulflandi: " + notRecognised,
+                std::nullopt, std::nullopt};
     case TakeInterruption::Sleep:
-        if (recognising) {
-            return {L"kompyuter uyquga ketmoqda: yozuv to'xtatildi", std::nullopt, std::nullopt};
-        }
-        return {L"kompyuter uyquga ketmoqda: yozuv bekor qilindi (juda qisqa)", std::nullopt, std::nullopt};
+        return {recognising ? L"kompyuter uyquga ketmoqda: yozuv to'xtatildi"
+                            : L"kompyuter uyquga ketmoqda: " + notRecognised,
+                std::nullopt, std::nullopt};
     case TakeInterruption::MicrophoneLost:
         break;
     }
@@ -190,6 +194,35 @@ Notices lockedResultNotices(bool textOnClipboard) {
     }
     return {L"matn qulflangan ekranga yozilmadi: clipboard'ga qo'yildi", std::nullopt,
             BalloonNotice{L"Matn clipboard'da",
-                          L"Ekran qulflangan paytda tayyor bo'ldi \u2014 kerakli joyga Ctrl+V bosing.",
+                          L"Ekran qulflangani uchun matn kiritilmadi \u2014 kerakli joyga Ctrl+V bosing.",
                           BalloonIcon::Warning}};
+}
+
+Notices windowChangedNotices(bool textOnClipboard) {
+    constexpr wchar_t kWindowChanged[] = L"Siz diktovka qilgan oyna endi faol emas \u2014 matn unga kiritilmadi.";
+    if (!textOnClipboard) {
+        return {L"matn joylanmadi: diktovka qilingan oyna endi oldinda emas, clipboard band",
+                OverlayNotice{OverlayKind::Warning, kCopyFromTrayOverlay, 5000},
+                BalloonNotice{kNotInsertedTitle, std::wstring(kWindowChanged) + L"\n" + kCopyFromTrayText,
+                              BalloonIcon::Warning}};
+    }
+    return {L"matn clipboard'ga qo'yildi: diktovka qilingan oyna endi oldinda emas",
+            OverlayNotice{OverlayKind::Warning, kOnClipboardOverlay, 5000},
+            BalloonNotice{L"Matn clipboard'da", std::wstring(kWindowChanged) + L"\nKerakli joyga Ctrl+V bosing.",
+                          BalloonIcon::Warning}};
+}
+
+Notices withRestFailed(Notices told, const std::wstring& error) {
+    if (told.balloon) {
+        told.balloon->text += std::wstring(L"\n") + kRestFailedText;
+    } else {
+        told.balloon = BalloonNotice{L"Matn to'liq emas", std::wstring(kRestFailedText) + L"\n" + error,
+                                     BalloonIcon::Warning};
+    }
+    if (!told.overlay) told.overlay = OverlayNotice{OverlayKind::Warning, L"Matnning bir qismi o'girilmadi", 5000};
+    return told;
+}
+
+std::wstring restFailedLogLine(const std::wstring& error) {
+    return L"XATO: yozuvning bir qismi o'girilmadi (" + error + L"): o'girilgan qismi saqlandi";
 }

@@ -109,15 +109,26 @@ Notices insertFailureNotices(const std::wstring& reason, bool foregroundElevated
 std::wstring takeEndingOverlayText(const std::wstring& label, int secondsLeft);
 inline constexpr int kTakeEndingWarningSeconds = 30;
 
-// The take ended without the user: the microphone went away (or the
-// computer went to sleep). A take of a second or more is recognised anyway.
+// The take ended without the user: the microphone went away, the computer
+// goes to sleep or the session was locked. The take passes the same checks
+// as one the user ended; verdict Ok: it is being recognised.
 enum class TakeInterruption { MicrophoneLost, Sleep, Lock };
-Notices interruptedTakeNotices(TakeInterruption why, bool recognising);
+Notices interruptedTakeNotices(TakeInterruption why, TakeVerdict verdict);
 
-// A result that arrived while the computer was locked: on the clipboard (or
-// not), told after the unlock.
+// A text that was not typed because the session was locked when it came, or
+// when its take ended: on the clipboard (or not). Told after the unlock.
 Notices lockedResultNotices(bool textOnClipboard);
 
 // Text kept from every window (the foreground is one of Vornika's own, or
 // there is none): put on the clipboard for the user to paste where they want.
 Notices clipboardOnlyNotices(bool textOnClipboard);
+
+// The text was ready while another window than the one the user dictated
+// into was in front: nothing typed, the text on the clipboard (or not).
+Notices windowChangedNotices(bool textOnClipboard);
+
+// A take whose later part failed after earlier parts were recognised: what
+// tells where the text went, and that part of the take is missing.
+inline constexpr wchar_t kRestFailedText[] = L"Yozuvning bir qismi matnga o'girilmadi.";
+Notices withRestFailed(Notices told, const std::wstring& error);
+std::wstring restFailedLogLine(const std::wstring& error);

@@ -6,9 +6,11 @@
 #include <optional>
 #include <utility>
 
+#include "app/cycle_texts.h"
 #include "diag/encoding.h"
 #include "diag/log.h"
 #include "text/part_join.h"
+#include "text/vocabulary.h"
 
 namespace {
 
@@ -22,6 +24,10 @@ std::wstring secondsText(std::size_t samples) {
 
 }  // namespace
 
+bool holdsSpeech(const TakeAnalysis& piece) {
+    return piece.verdict != TakeVerdict::Silent && piece.voicedSeconds >= kLeastPieceSpeechSeconds;
+}
+
 // What the take's jobs report into, on the worker; it outlives the LiveTake
 // for as long as a job of it is queued.
 struct LiveTake::Shared {
@@ -29,7 +35,7 @@ struct LiveTake::Shared {
     const LiveTakeOptions options;
 
     std::mutex mutex;
-    std::vector<std::optional<std::string>> texts;  // each part's text, once recognised
+    std::vector<std::optional<std::string>> texts;  // each part's text, once recognised ("" for none)
     // The samples of the parts whose text has not come, and from a failed
     // part on those of every part: what the take is recognised from then.
     std::map<std::size_t, std::vector<float>> kept;
@@ -38,6 +44,16 @@ struct LiveTake::Shared {
     bool dropped = false;
 
     Shared(TranscriptionService& s, LiveTakeOptions o) : service(s), options(std::move(o)) {}
+
+    // A piece's text as the take keeps it: nothing when it is the prompt's echo.
+    std::string ownText(const std::wstring& text, const TakeAnalysis& piece) const {
+        std::string utf8 = toUtf8(text);
+        if (!options.prompt.empty() && isPromptEcho(utf8, options.prompt, piece.voicedSeconds < kLittleSpeechSeconds)) {
+            logLine(kPromptEchoLogLine);
+            return {};
+        }
+        return utf8;
+    }
 
     // The text of parts [0, end), joined.
     std::string textBefore(std::size_t end) {
@@ -54,7 +70,7 @@ struct LiveTake::Shared {
         return joinRecognisedParts(pieces);
     }
 
-    void partDone(std::size_t index, const TranscribeResult& result) {
+    void partDone(std::size_t index, const TranscribeResult& result, const TakeAnalysis& piece) {
         const std::lock_guard lock(mutex);
         if (dropped) return;
         seconds += result.seconds;
@@ -66,27 +82,56 @@ struct LiveTake::Shared {
             }
             return;
         }
-        texts[index] = toUtf8(result.text);
+        texts[index] = ownText(result.text, piece);
         if (firstFailed == kNoPart) kept.erase(index);
     }
 
-    // The rest after the parts is in: the take's text, unless a part failed.
-    void restDone(const std::shared_ptr<Shared>& self, std::vector<float> rest, TranscribeResult result,
-                  const ResultCallback& done) {
+    // The last job of the take is in (the rest, or the job from a failed
+    // part on, recognising `from` onwards): the take's text is the parts
+    // before it and what the job recognised. A job that failed keeps the
+    // parts' text beside its error; a job that held no speech (an empty
+    // one, queued behind the parts only to report once they are in) adds nothing.
+    void lastJobDone(std::size_t from, TranscribeResult result, const TakeAnalysis& piece, bool heldSpeech,
+                     const ResultCallback& done) {
         std::unique_lock lock(mutex);
         if (dropped) return;
-        if (firstFailed != kNoPart) {
-            lock.unlock();
-            recogniseFrom(self, std::move(rest), done);
-            return;
-        }
+        if (!heldSpeech) result = {};
         result.seconds += seconds;
+        const std::string last = result.error.empty() ? ownText(result.text, piece) : std::string();
+        result.text = fromUtf8(joinedLocked(from, last));
         if (result.error.empty()) {
-            result.text = fromUtf8(joinedLocked(texts.size(), toUtf8(result.text)));
             logLine(L"yozuv " + std::to_wstring(texts.size() + 1) + L" qismda o'girildi va birlashtirildi");
         }
         lock.unlock();
         done(std::move(result));
+    }
+
+    void submitLast(const std::shared_ptr<Shared>& self, std::size_t from, const std::vector<float>& samples,
+                    std::function<void(TranscribeResult, const TakeAnalysis&, bool)> then) {
+        const TakeAnalysis piece = analyzeTake(samples);
+        const bool speech = holdsSpeech(piece);
+        if (!speech && !samples.empty()) {
+            logLine(L"yozuvning oxiri deyarli jim (" + secondsText(samples.size()) + L" s): o'girilmadi");
+        }
+        service.submit(
+            speech ? normalizeLevel(samples) : std::vector<float>{},
+            [piece, speech, then = std::move(then)](TranscribeResult result) { then(std::move(result), piece, speech); },
+            options.prompt, TakePart{options.takeId, [self, from] { return self->textBefore(from); }});
+    }
+
+    // The rest after the parts is in: the take's text, unless a part failed.
+    void restDone(const std::shared_ptr<Shared>& self, std::vector<float> rest, TranscribeResult result,
+                  const TakeAnalysis& piece, bool heldSpeech, const ResultCallback& done) {
+        std::unique_lock lock(mutex);
+        if (dropped) return;
+        const std::size_t failed = firstFailed;
+        const std::size_t all = texts.size();
+        lock.unlock();
+        if (failed != kNoPart) {
+            recogniseFrom(self, std::move(rest), done);
+            return;
+        }
+        lastJobDone(all, std::move(result), piece, heldSpeech, done);
     }
 
     // One job from the failed part to the end, with the parts before it as its context.
@@ -105,17 +150,9 @@ struct LiveTake::Shared {
         rest = {};
         logLine(L"yozuv " + std::to_wstring(from + 1) + L"-qismdan boshlab bir butun o'girilmoqda (" +
                 secondsText(samples.size()) + L" s)");
-        service.submit(
-            normalizeLevel(samples),
-            [self, from, done](TranscribeResult result) {
-                std::unique_lock lock(self->mutex);
-                if (self->dropped) return;
-                result.seconds += self->seconds;
-                if (result.error.empty()) result.text = fromUtf8(self->joinedLocked(from, toUtf8(result.text)));
-                lock.unlock();
-                done(std::move(result));
-            },
-            options.prompt, TakePart{options.takeId, [self, from] { return self->textBefore(from); }});
+        submitLast(self, from, samples, [self, from, done](TranscribeResult result, const TakeAnalysis& piece, bool speech) {
+            self->lastJobDone(from, std::move(result), piece, speech, done);
+        });
     }
 };
 
@@ -147,12 +184,21 @@ void LiveTake::add(std::vector<float> samples) {
         std::vector<float> part(pending.begin(), pending.begin() + length);
         pending.erase(pending.begin(), pending.begin() + length);
         pendingStart = cut;
-        submitPart(std::move(part));
+        cutPart(std::move(part));
     }
 }
 
-void LiveTake::submitPart(std::vector<float> samples) {
+void LiveTake::cutPart(std::vector<float> samples) {
     const std::size_t index = parts++;
+    const TakeAnalysis piece = analyzeTake(samples);
+    if (!holdsSpeech(piece)) {
+        logLine(L"yozuvning " + std::to_wstring(index + 1) + L"-qismi deyarli jim (" + secondsText(samples.size()) +
+                L" s): o'girilmadi");
+        const std::lock_guard lock(shared->mutex);
+        shared->texts.emplace_back(std::string());
+        return;
+    }
+    ++submitted;
     logLine(L"yozuvning " + std::to_wstring(index + 1) + L"-qismi o'girishga berildi (" + secondsText(samples.size()) +
             L" s)");
     std::vector<float> levelled = normalizeLevel(samples);
@@ -163,8 +209,8 @@ void LiveTake::submitPart(std::vector<float> samples) {
     }
     std::shared_ptr<Shared> self = shared;
     service.submit(
-        std::move(levelled), [self, index](TranscribeResult result) { self->partDone(index, result); }, options.prompt,
-        TakePart{options.takeId, [self, index] { return self->textBefore(index); }});
+        std::move(levelled), [self, index, piece](TranscribeResult result) { self->partDone(index, result, piece); },
+        options.prompt, TakePart{options.takeId, [self, index] { return self->textBefore(index); }});
 }
 
 void LiveTake::finish(ResultCallback done) {
@@ -172,9 +218,17 @@ void LiveTake::finish(ResultCallback done) {
     over = true;
     std::vector<float> rest = std::move(pending);
     pending = {};
+    std::shared_ptr<Shared> self = shared;
     if (parts == 0) {
         // Never cut: recognised whole, as any short take.
-        service.submit(normalizeLevel(rest), std::move(done), options.prompt);
+        const TakeAnalysis whole = meter.analysis();
+        service.submit(
+            normalizeLevel(rest),
+            [self, whole, done = std::move(done)](TranscribeResult result) {
+                if (result.error.empty()) result.text = fromUtf8(self->ownText(result.text, whole));
+                done(std::move(result));
+            },
+            options.prompt);
         return;
     }
     bool failed = false;
@@ -182,18 +236,16 @@ void LiveTake::finish(ResultCallback done) {
         const std::lock_guard lock(shared->mutex);
         failed = shared->firstFailed != kNoPart;
     }
-    std::shared_ptr<Shared> self = shared;
     if (failed) {
         shared->recogniseFrom(self, std::move(rest), done);
         return;
     }
-    std::vector<float> levelled = normalizeLevel(rest);
-    service.submit(
-        std::move(levelled),
-        [self, rest = std::move(rest), done = std::move(done)](TranscribeResult result) mutable {
-            self->restDone(self, std::move(rest), std::move(result), done);
-        },
-        options.prompt, TakePart{options.takeId, [self, end = parts] { return self->textBefore(end); }});
+    const std::vector<float> samples = rest;
+    shared->submitLast(self, parts, samples,
+                       [self, rest = std::move(rest), done = std::move(done)](
+                           TranscribeResult result, const TakeAnalysis& piece, bool speech) mutable {
+                           self->restDone(self, std::move(rest), std::move(result), piece, speech, done);
+                       });
 }
 
 void LiveTake::drop() {

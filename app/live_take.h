@@ -7,15 +7,21 @@
 // take that never reaches the threshold is one job, exactly as a take
 // recognised whole: the same samples, prompt and result.
 //
+// Each piece is judged on its own, never the joined text: a part or a rest
+// with less speech than a piece needs (holdsSpeech) is not recognised and
+// adds nothing, and a piece whose text is only the user's own words while it
+// held little speech is the prompt's echo and adds nothing either.
+//
 // Threads: every call on one thread (the GUI's); the parts' results arrive
 // on the service's worker, which also reports the take. The service must
 // outlive the take's jobs.
 //
 // Failures: when a part fails, no further part is cut, and at the stop the
 // take is recognised in one job from that part on (the parts before it keep
-// their text); the log says why. A failure of that job, or of the rest after
-// parts that all succeeded, is the take's failure, reported as a whole
-// take's would be.
+// their text); the log says why. When that job, or the rest after parts that
+// all succeeded, fails, the take's result carries the error together with
+// the text of the parts recognised before it: what was recognised is never
+// dropped.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +32,16 @@
 #include "audio/pause_cutter.h"
 #include "audio/sample_convert.h"
 #include "engine/transcription_service.h"
+
+// Less speech than this (seconds louder than a quiet room) is "little": a
+// text of nothing but the user's own words from it is the prompt's echo.
+inline constexpr float kLittleSpeechSeconds = 0.5f;
+// A piece of a long take (a part, or the rest after the parts) is recognised
+// only when it passes the silence check a whole take passes and holds at
+// least this much speech: alone and levelled up, near-silence invites
+// invented phrases. A short word is about this long.
+inline constexpr float kLeastPieceSpeechSeconds = 0.25f;
+bool holdsSpeech(const TakeAnalysis& piece);
 
 struct LiveTakeOptions {
     double afterSeconds = 0;   // live.afterSeconds: parts from this long on; 0: one job
@@ -53,14 +69,15 @@ public:
     // reported of a part that is running.
     void drop();
 
-    std::size_t partsSubmitted() const { return parts; }
+    // Parts gone to recognition so far (a part without speech is cut, not submitted).
+    std::size_t partsSubmitted() const { return submitted; }
     // Samples this take still holds: those not yet in a part, and copies of
     // parts whose text has not come (kept in case they fail).
     std::size_t heldSamples() const;
 
 private:
     struct Shared;
-    void submitPart(std::vector<float> samples);
+    void cutPart(std::vector<float> samples);
 
     TranscriptionService& service;
     const LiveTakeOptions options;
@@ -68,7 +85,8 @@ private:
     TakeMeter meter;
     std::vector<float> pending;    // the samples since the last cut
     std::size_t pendingStart = 0;  // pending[0]'s place in the take
-    std::size_t parts = 0;
+    std::size_t parts = 0;         // cut so far, recognised or not
+    std::size_t submitted = 0;
     bool over = false;             // finished or dropped
     std::shared_ptr<Shared> shared;  // also held by the jobs' callbacks
 };

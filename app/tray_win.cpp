@@ -20,7 +20,7 @@ bool App::addTrayIcon() {
     if (trayAdded) return true;
     nid = NOTIFYICONDATAW{};
     nid.cbSize = sizeof(nid);
-    nid.hWnd = hwnd;
+    nid.hWnd = handle();
     nid.uID = 1;
     // Version-4 icons show the standard tooltip only when asked to.
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
@@ -71,14 +71,18 @@ void App::showTrayMenu() {
     const UniqueMenu owned(CreatePopupMenu());
     const HMENU menu = owned.get();
     if (menu == nullptr) return;
-    const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), recording);
-    AppendMenuW(menu, MF_STRING | (busy ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
-    AppendMenuW(menu, MF_STRING | (lastText.empty() ? MF_GRAYED : 0), ID_COPY_LAST_TEXT, kCopyLastTextMenuItem);
+    const Settings& settings = currentSettings();
+    const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), isRecording());
+    AppendMenuW(menu, MF_STRING | (isBusy() ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
+    AppendMenuW(menu, MF_STRING | (lastDictatedText().empty() ? MF_GRAYED : 0), ID_COPY_LAST_TEXT,
+                kCopyLastTextMenuItem);
+    // What this menu shows is what its items copy, whatever arrives while it is open.
+    run(cycle::MenuOpened{});
     // Owned by the menu once appended; destroyed with it.
     if (settings.history) {
         const HMENU texts = CreatePopupMenu();
         if (texts != nullptr) {
-            const auto& kept = history.newestFirst();
+            const auto& kept = cycle.menuHistory();
             for (std::size_t i = 0; i < kept.size(); ++i) {
                 AppendMenuW(texts, MF_STRING, ID_HISTORY_FIRST + i, historyMenuLabel(kept[i]).c_str());
             }
@@ -98,8 +102,8 @@ void App::showTrayMenu() {
     // the foreground) gets it back afterwards, before the chosen command
     // runs: a take started or stopped here types into it.
     const HWND previous = foregroundWatch.userWindow();
-    SetForegroundWindow(hwnd);
-    TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
-    PostMessageW(hwnd, WM_NULL, 0, 0);
+    SetForegroundWindow(handle());
+    TrackPopupMenu(menu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, handle(), nullptr);
+    PostMessageW(handle(), WM_NULL, 0, 0);
     if (previous != nullptr && IsWindow(previous)) SetForegroundWindow(previous);
 }

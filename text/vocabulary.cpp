@@ -58,12 +58,10 @@ std::string vocabularyPrompt(const std::string& list) {
 }
 
 bool isPromptEcho(const std::string& text, const std::string& list, bool littleSpeech) {
+    if (!littleSpeech) return false;
     const std::vector<std::u32string> heard = comparableWords(text);
     const std::vector<std::u32string> prompt = comparableWords(vocabularyPrompt(list));
     if (heard.empty() || prompt.empty()) return false;
-    if (prompt.size() >= 2 && std::search(heard.begin(), heard.end(), prompt.begin(), prompt.end()) != heard.end())
-        return true;
-    if (!littleSpeech) return false;
     return std::all_of(heard.begin(), heard.end(), [&](const std::u32string& word) {
         return std::find(prompt.begin(), prompt.end(), word) != prompt.end();
     });

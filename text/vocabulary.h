@@ -14,10 +14,9 @@ std::vector<std::string> vocabularyEntries(const std::string& list);
 // The prompt the model is given: the entries joined by ", "; "" for none.
 std::string vocabularyPrompt(const std::string& list);
 
-// Whether a recognised text is the prompt talking rather than the user:
-// - it repeats the prompt: the prompt's words (two or more), in their order,
-//   appear in it one after another;
-// - or it holds prompt words only, from a take with little speech.
-// Words are compared in lower case with apostrophes alike. An empty text or
-// an empty list is never an echo.
+// Whether a recognised text is the prompt talking rather than the user: it
+// holds the prompt's words and nothing else, and comes from a take (or a part
+// of one) with little speech. A text with real speech behind it is the
+// user's, even when it is exactly the prompt. Words are compared in lower
+// case with apostrophes alike. An empty text or an empty list is never an echo.
 bool isPromptEcho(const std::string& text, const std::string& list, bool littleSpeech);

@@ -5,7 +5,6 @@
 // use, afterwards only hidden and shown. GUI thread only.
 
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "model/background_import.h"
 #include "settings/settings.h"
 #include "ui/donate_window.h"
+#include "ui/hand_over_win.h"
 #include "ui/object_window_win.h"
 #include "ui/settings_form.h"
 #include "ui/window_support_win.h"
@@ -81,7 +81,7 @@ private:
     void save();
     void chooseModel();
     void showImportControls(bool importing);
-    void onImportDone();
+    void onImportDone(const ConvertOutcome& outcome);
     void centreOnCursorMonitor();
     void bringToFront();
     void drawDonateButton(const DRAWITEMSTRUCT& item) const;
@@ -96,7 +96,6 @@ private:
     UniqueFont font;
     std::function<void()> onModelReplaced;
     std::function<void()> onGpuRecheck;
-    std::mutex importMutex;
-    std::optional<ConvertOutcome> importOutcome;  // from the import's thread, under importMutex
+    HandOver handOver;        // the import's outcome, from its thread
     BackgroundImport import;  // last: its thread stops before the rest goes
 };

@@ -68,6 +68,7 @@ bool SettingsWindow::createWindow() {
     InitCommonControlsEx(&controls);
     if (!createObjectWindow(instance, 0, kSettingsTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr))
         return false;
+    handOver.open(handle(), WM_IMPORT_DONE);
     for (const SettingsControl& entry : kSettingsControls) {
         const DWORD shown = showsOnlyWhileImporting(entry.style) ? 0 : WS_VISIBLE;
         CreateWindowExW(0, entry.className, entry.text, WS_CHILD | shown | styleBits(entry.style), 0, 0, 0, 0,
@@ -240,13 +241,7 @@ void SettingsWindow::chooseModel() {
     const HWND window = handle();
     const bool started = import.start(
         toUtf8(chosen), toUtf8(target), [window](int percent) { PostMessageW(window, WM_IMPORT_PROGRESS, percent, 0); },
-        [this, window](const ConvertOutcome& outcome) {
-            {
-                const std::lock_guard<std::mutex> lock(importMutex);
-                importOutcome = outcome;
-            }
-            PostMessageW(window, WM_IMPORT_DONE, 0, 0);
-        });
+        [this](const ConvertOutcome& outcome) { handOver.post([this, outcome] { onImportDone(outcome); }); });
     if (started) showImportControls(true);
 }
 
@@ -264,22 +259,16 @@ void SettingsWindow::showImportControls(bool importing) {
     if (importing) EnableWindow(choose, FALSE);
 }
 
-void SettingsWindow::onImportDone() {
-    std::optional<ConvertOutcome> outcome;
-    {
-        const std::lock_guard<std::mutex> lock(importMutex);
-        outcome.swap(importOutcome);
-    }
-    if (!outcome) return;
+void SettingsWindow::onImportDone(const ConvertOutcome& outcome) {
     showImportControls(false);
-    if (outcome->exitCode == kConvertStopped) {
+    if (outcome.exitCode == kConvertStopped) {
         logLine(L"model tanlash to'xtatildi");
         return;
     }
-    if (outcome->exitCode != 0) {
-        logLine(L"XATO: model qabul qilinmadi: " + fromUtf8(outcome->error));
+    if (outcome.exitCode != 0) {
+        logLine(L"XATO: model qabul qilinmadi: " + fromUtf8(outcome.error));
         if (surroundings.showMessage) {
-            surroundings.showMessage(handle(), modelImportFailureText(outcome->exitCode, outcome->error), kModelCaption,
+            surroundings.showMessage(handle(), modelImportFailureText(outcome.exitCode, outcome.error), kModelCaption,
                                      MB_ICONERROR);
         }
         return;
@@ -357,8 +346,11 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         SendMessageW(control(kModelProgressId), PBM_SETPOS, wParam, 0);
         return 0;
     case WM_IMPORT_DONE:
-        onImportDone();
+        handOver.runParked();
         return 0;
+    case WM_NCDESTROY:
+        handOver.close();  // an import still running finds no window
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case DM_GETDEFID:  // Enter
         return MAKELRESULT(kSaveButtonId, DC_HASDEFID);
     case WM_NEXTDLGCTL:

@@ -38,6 +38,7 @@ struct ShellCall {
 // What the fake engine recognises, in a little over a second: a story can
 // look at the program while it transcribes, before the text arrives.
 inline const std::string kModelText = "Salom";
+inline const std::wstring kModelTextW = L"Salom";
 inline constexpr auto kRecognitionTime = std::chrono::milliseconds(1200);
 
 class AppStory : public ::testing::Test {

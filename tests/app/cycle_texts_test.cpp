@@ -108,20 +108,24 @@ TEST(CycleTexts, TakesEndedWithoutTheUser) {
 
     struct Case {
         TakeInterruption why;
-        bool recognising;
+        TakeVerdict verdict;
         std::wstring logLine;
         std::optional<OverlayKind> overlay;
         bool balloon;
     } cases[] = {
-        {TakeInterruption::MicrophoneLost, true, L"XATO: mikrofon yozish paytida uzildi \u2014 yozilgani matnga o'girilmoqda",
-         OverlayKind::Working, true},
-        {TakeInterruption::MicrophoneLost, false, L"XATO: mikrofon yozish paytida uzildi", OverlayKind::Warning, true},
-        {TakeInterruption::Sleep, true, L"kompyuter uyquga ketmoqda: yozuv to'xtatildi", std::nullopt, false},
-        {TakeInterruption::Sleep, false, L"kompyuter uyquga ketmoqda: yozuv bekor qilindi (juda qisqa)", std::nullopt, false},
-        {TakeInterruption::Lock, false, L"ekran qulflandi: yozuv bekor qilindi", std::nullopt, false},
+        {TakeInterruption::MicrophoneLost, TakeVerdict::Ok,
+         L"XATO: mikrofon yozish paytida uzildi \u2014 yozilgani matnga o'girilmoqda", OverlayKind::Working, true},
+        {TakeInterruption::MicrophoneLost, TakeVerdict::Silent, L"XATO: mikrofon yozish paytida uzildi",
+         OverlayKind::Warning, true},
+        {TakeInterruption::Sleep, TakeVerdict::Ok, L"kompyuter uyquga ketmoqda: yozuv to'xtatildi", std::nullopt, false},
+        {TakeInterruption::Sleep, TakeVerdict::TooShort, L"kompyuter uyquga ketmoqda: yozuv bekor qilindi (juda qisqa)",
+         std::nullopt, false},
+        {TakeInterruption::Lock, TakeVerdict::Ok, L"ekran qulflandi: yozuv to'xtatildi va matnga o'girilmoqda",
+         std::nullopt, false},
+        {TakeInterruption::Lock, TakeVerdict::Silent, L"ekran qulflandi: yozuv bekor qilindi (jim)", std::nullopt, false},
     };
     for (const Case& c : cases) {
-        const Notices notices = interruptedTakeNotices(c.why, c.recognising);
+        const Notices notices = interruptedTakeNotices(c.why, c.verdict);
         EXPECT_EQ(notices.logLine, c.logLine);
         EXPECT_EQ(notices.overlay.has_value(), c.overlay.has_value()) << notices.logLine;
         if (notices.overlay && c.overlay) {

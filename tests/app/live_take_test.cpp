@@ -168,3 +168,58 @@ TEST_F(LiveTakeTest, ADroppedTakesQueuedPartsLeaveTheQueueAndNothingIsReported) 
     EXPECT_EQ(jobCounts(), (std::vector<std::size_t>{377600, samples.size()})) << "the second piece never ran";
     EXPECT_EQ(logCount(L"bekor qilingan yozuvning 1 qismi navbatdan olindi"), 1u);
 }
+
+// Each piece of a long take is judged on its own, never the joined text: a
+// near-silent part or rest is not recognised, a part that only says the own
+// words from little speech is their echo while the same words from real
+// speech stay, and a failure keeps the text recognised before it.
+TEST_F(LiveTakeTest, EachPieceIsJudgedOnItsOwnAndAFailureKeepsWhatWasRecognised) {
+    // 24 s of speech with pauses, then what each case adds: the first part
+    // ends at 25.6 s (409600 samples), in the pause after the speech.
+    const std::vector<double> speaking = {3.2, 0.8, 3.2, 0.8, 3.2, 0.8, 3.2, 0.8, 3.2, 0.8, 3.2, 0.8};
+    struct Case {
+        const char* what;
+        std::vector<double> then;  // spans after the speech, starting with speech
+        std::map<std::size_t, std::string> textFor;
+        std::vector<std::size_t> failing;
+        std::vector<std::size_t> lastJobs;
+        std::wstring text;
+        bool failed;
+    };
+    const Case cases[] = {
+        // 15 s of room alone (243200 samples) between two stretches of speech.
+        {"a near-silent part", {0, 30, 16}, {}, {}, {409600, 370880, 96320},
+         L"qism 409600. qism 370880. qism 96320.", false},
+        {"a near-silent rest", {0, 8}, {}, {}, {409600}, L"qism 409600.", false},
+        // The second part holds one syllable (0.32 s of speech) in 27 s of room.
+        {"an echo from little speech", {0, 10, 0.35, 17, 16}, {{409600, " Toshkent."}, {381440, " Toshkent."}}, {},
+         {409600, 381440, 286560}, L"Toshkent. qism 286560.", false},
+        {"a failed rest", {0, 30, 16}, {}, {96320}, {96320}, L"qism 409600. qism 370880.", true},
+        {"a failed part and then its fallback", {0, 30, 16}, {}, {370880, 370880 + 96320}, {370880 + 96320},
+         L"qism 409600.", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fakeengine::Script script = partsNamed(c.failing);
+        script.textFor = c.textFor;
+        fakeengine::reset(script);
+        std::vector<double> spans = speaking;
+        spans.insert(spans.end(), c.then.begin(), c.then.end());
+        const std::vector<float> samples = synthetic::take(spans, -50);
+        Collected got;
+        TranscriptionService service(surroundings());
+        LiveTake take(service, {20, "Toshkent", 7});
+        feed(take, samples);
+        take.finish(got.callback());
+        ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
+        service.shutdown();
+        const std::vector<std::size_t> jobs = jobCounts();
+        ASSERT_GE(jobs.size(), c.lastJobs.size());
+        EXPECT_TRUE(std::equal(c.lastJobs.rbegin(), c.lastJobs.rend(), jobs.rbegin()));
+        EXPECT_EQ(got.results[0].text, c.text);
+        EXPECT_EQ(got.results[0].error.empty(), !c.failed);
+    }
+    EXPECT_EQ(logCount(L"yozuvning 2-qismi deyarli jim"), 3u) << "the silent part, each time it came";
+    EXPECT_EQ(logCount(L"yozuvning oxiri deyarli jim"), 1u);
+    EXPECT_EQ(logCount(L"natija faqat o'z so'zlar"), 1u) << "the echo, not the same words spoken";
+}

@@ -68,7 +68,8 @@ public:
             lastErrorText = script.transcribeError;
             return std::nullopt;
         }
-        std::string text = *script.text;
+        const auto own = script.textFor.find(static_cast<std::size_t>(count));
+        std::string text = own != script.textFor.end() ? own->second : *script.text;
         if (const auto at = text.find("{count}"); at != std::string::npos) text.replace(at, 7, std::to_string(count));
         ++record.texts;
         ++record.freed;  // a copy: nothing is left for the caller to give back

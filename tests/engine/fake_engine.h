@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -26,6 +27,8 @@ struct Script {
     std::string transcribeError = "whisper_full failed";
     // Recognitions of these sample counts fail, whatever text says.
     std::vector<std::size_t> failingCounts;
+    // Recognitions of these sample counts say this text instead.
+    std::map<std::size_t, std::string> textFor;
     // How long each recognition takes, as a real model's would.
     std::chrono::milliseconds duration{0};
 };

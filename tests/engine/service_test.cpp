@@ -70,8 +70,9 @@ TEST_F(ServiceTest, TheGraphicsCardGateDecidesEachLoadOnTheCard) {
                 EXPECT_EQ(enginePath, toAsciiPath(model));
                 return allowed;
             });
-            service.requestPreload();
-            ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
+            // The clock moves only once the worker has written when it last
+            // worked; moved before that, the unload's deadline never comes.
+            ASSERT_NO_FATAL_FAILURE(preloadAndWait(service));
             service.setUseGpu(false);
             service.unloadSoon();
             clock.advance(std::chrono::seconds(11));
@@ -346,8 +347,7 @@ TEST_F(ServiceTest, IdleIntervalIsClamped) {
     service.setIdleUnloadSeconds(INT_MIN);
     EXPECT_EQ(service.idleUnloadSecondsSetting(), 10);
     service.setIdleUnloadSeconds(INT_MAX);  // a deadline decades away must not overflow
-    service.requestPreload();
-    ASSERT_TRUE(eventually([&] { return fakeengine::calls().transcribeCounts.size() == 1; }));
+    ASSERT_NO_FATAL_FAILURE(preloadAndWait(service));
     clock.advance(std::chrono::hours(24 * 365));
     settle();
     EXPECT_TRUE(service.modelIsLoaded());

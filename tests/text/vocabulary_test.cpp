@@ -29,20 +29,20 @@ TEST(Vocabulary, APromptThatSpeaksForTheUserIsAnEcho) {
         bool echo;
     };
     const Case cases[] = {
-        // The whole prompt again, whatever the speech: the classic failure.
-        {"Toshkent, Alisher Navoiy, O'zbekiston.", false, true},
-        {"Salom. toshkent alisher navoiy o\xE2\x80\x98zbekiston", false, true},
-        // Prompt words alone are an echo only from a take with little speech.
+        // Prompt words alone, from a take with little speech.
+        {"Toshkent, Alisher Navoiy, O'zbekiston.", true, true},
         {"Toshkent.", true, true},
         {"Navoiy, Toshkent", true, true},
+        // Real speech is the user's, even when it says exactly the prompt.
+        {"Toshkent, Alisher Navoiy, O'zbekiston.", false, false},
         {"Toshkent.", false, false},
+        // Any word beyond the prompt's is the user's too.
+        {"Salom. toshkent alisher navoiy o\xE2\x80\x98zbekiston", true, false},
+        {"Bugun Alisher Navoiy ko'chasiga bordim", false, false},
         {"Toshkentga bordim", true, false},
-        {"Men Toshkentda yashayman", false, false},
         {"", true, false},
         {"...", true, false},
     };
     for (const Case& c : cases) EXPECT_EQ(isPromptEcho(c.text, list, c.littleSpeech), c.echo) << c.text;
     EXPECT_FALSE(isPromptEcho("Toshkent", "", true));
-    // A one-word list never counts as repeated: saying the word is normal.
-    EXPECT_FALSE(isPromptEcho("Toshkent Toshkent", "Toshkent", false));
 }
