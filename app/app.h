@@ -144,9 +144,10 @@ private:
 
     AppSurroundings surroundings;
     TranscriptionService& service;
-    // Closed when the window goes, and destroyed after every member whose
-    // threads post into it (the recorder's, the graphics check's).
-    HandOver handOver;
+    // Closed when the window goes. The threads' callbacks hold it, never the
+    // App: a recognition or a model load that outlives this App (a test
+    // starting the App again on the same service) finds it closed.
+    const std::shared_ptr<HandOver> handOver = std::make_shared<HandOver>();
     HINSTANCE hInstance = nullptr;
     NOTIFYICONDATAW nid{};
     UniqueIcon trayIcon;

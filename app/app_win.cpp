@@ -38,7 +38,7 @@ bool App::init(HINSTANCE instance) {
     run(cycle::SettingsChanged{settings});
     if (!createHiddenWindow(instance)) return false;
     overlay.create(instance);
-    recorder.setOnLost([this] { handOver.post([this] { run(cycle::MicrophoneLost{front()}); }); });
+    recorder.setOnLost([this, handOver = handOver] { handOver->post([this] { run(cycle::MicrophoneLost{front()}); }); });
     // The first stream of a process is slow to start; the first take should not be.
     recorder.prepare(settings.deviceId);
     WTSRegisterSessionNotification(handle(), NOTIFY_FOR_THIS_SESSION);
@@ -60,8 +60,8 @@ bool App::init(HINSTANCE instance) {
     service.setUseGpu(settings.useGpu);
     service.setIdleUnloadSeconds(settings.idleUnloadSeconds);
     if (surroundings.checkGpuInAProcess) {
-        gpuCheck.emplace([this](const GpuVerdict& verdict) {
-            handOver.post([this, verdict] { onGpuChecked(verdict); });
+        gpuCheck.emplace([this, handOver = handOver](const GpuVerdict& verdict) {
+            handOver->post([this, verdict] { onGpuChecked(verdict); });
         });
         service.setGpuGate([this](const std::wstring& model, const std::string& enginePath) {
             return gpuCheck->allowed(model, enginePath);
@@ -86,7 +86,7 @@ bool App::createHiddenWindow(HINSTANCE instance) {
     // An ordinary top-level window, never shown: a second instance finds it
     // with FindWindowW, which does not see message-only windows.
     if (!createObjectWindow(instance, 0, L"Vornika", 0, 0, 0, 0, 0, nullptr)) return false;
-    handOver.open(handle(), WM_HANDED_OVER);
+    handOver->open(handle(), WM_HANDED_OVER);
     foregroundWatch.start(handle());
     // Run as administrator, the window would not hear Explorer's restart or
     // a second start of the program (both sent from ordinary processes).
@@ -135,7 +135,7 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         }
         return 0;
     case WM_NCDESTROY:
-        handOver.close();  // the worker threads find no window from now on
+        handOver->close();  // the worker threads find no window from now on
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -180,7 +180,7 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         }
         return 0;
     case WM_HANDED_OVER:
-        handOver.runParked();
+        handOver->runParked();
         return 0;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMSUSPEND) run(cycle::Sleeping{front()});
@@ -227,8 +227,8 @@ void App::applySettings(const Settings& saved) {
 }
 
 void App::checkModel(bool replaced) {
-    auto onDone = [this](std::wstring error) {
-        handOver.post([this, error = std::move(error)] { run(cycle::ModelChecked{error}); });
+    auto onDone = [this, handOver = handOver](std::wstring error) {
+        handOver->post([this, error = std::move(error)] { run(cycle::ModelChecked{error}); });
     };
     if (replaced) service.replaceModel(std::move(onDone));
     else service.requestPreload(std::move(onDone));

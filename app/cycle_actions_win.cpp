@@ -53,8 +53,8 @@ std::optional<cycle::Event> App::carryOut(const cycle::Action& action) {
             [&](const FinishTake& a) -> Outcome {
                 const std::uint64_t take = a.take;
                 if (liveTake) {
-                    liveTake->finish([this, take](TranscribeResult result) {
-                        handOver.post([this, take, result = std::move(result)] {
+                    liveTake->finish([this, take, handOver = handOver](TranscribeResult result) {
+                        handOver->post([this, take, result = std::move(result)] {
                             run(Recognised{take, result, front()});
                         });
                     });

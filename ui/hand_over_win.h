@@ -4,7 +4,9 @@
 // runs everything parked, oldest first, when that message comes. Once the
 // window is going (close, at WM_NCDESTROY), nothing more is parked or
 // posted: no call reaches an object that has gone, and no message goes to a
-// handle Windows may meanwhile have given to another window.
+// handle Windows may meanwhile have given to another window. A thread that may
+// outlive the window's owner holds the hand-over itself (a shared_ptr), never
+// the owner.
 
 #include <deque>
 #include <functional>
