@@ -54,6 +54,7 @@ struct World {
 
     DictationCycle cycle;
     CycleClock::time_point now{};
+    bool describing = true;               // off: faster, for thousands of runs
     std::vector<std::string> seen;        // every action so far, as words
     std::vector<std::uint64_t> finished;  // takes gone to recognition whose text was not given yet
     std::string failure;                  // the first broken promise
@@ -76,7 +77,7 @@ struct World {
             const Event next = queue.front();
             queue.erase(queue.begin());
             for (const Action& action : cycle.handle(next)) {
-                seen.push_back(describe(action));
+                if (describing) seen.push_back(describe(action));
                 if (std::optional<Event> outcome = answer(action, ending)) queue.insert(queue.begin(), *outcome);
             }
         }
@@ -282,12 +283,13 @@ TEST(DictationCycle, EveryTakeEndsOnceWhateverTheOrderOfEvents) {
     const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
     const WindowRef windows[] = {0, kEditor, kChat};
     const std::wstring texts[] = {L"Salom", L"", L"Yaxshi kun"};
-    for (int run = 0; run < 3000; ++run) {
+    for (int run = 0; run < 2000; ++run) {
         Settings settings;
         settings.hotkeyMode = static_cast<HotkeyMode>(random() % 3);
         settings.history = chance(70);
         settings.sounds = chance(50);
         World world(settings);
+        world.describing = false;  // the seed and the run reproduce a failure
         for (int step = 0; step < 60 && world.failure.empty(); ++step) {
             world.recorderStarts = chance(90);
             world.inserts = chance(80);
@@ -318,7 +320,7 @@ TEST(DictationCycle, EveryTakeEndsOnceWhateverTheOrderOfEvents) {
         }
         world.step(RunEnded{});
         while (!world.finished.empty()) world.result(L"kech", L"", kEditor);  // too late: the run has ended
-        ASSERT_EQ(world.failure, "") << "run " << run << "\n" << joined(world.seen);
+        ASSERT_EQ(world.failure, "") << "run " << run;
         for (const auto& [take, count] : world.endings) ASSERT_EQ(count, 1) << "run " << run << ", take " << take;
     }
 }
