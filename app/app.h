@@ -87,6 +87,7 @@ public:
 
     void applySettings(const Settings& saved);
     bool registerHotkey();
+    std::wstring takeHotkey(const Settings& wanted);
 
     bool addTrayIcon();
     void setTrayTip(const std::wstring& text);

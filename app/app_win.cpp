@@ -9,6 +9,7 @@
 #include "diag/encoding.h"
 #include "diag/folders.h"
 #include "diag/log.h"
+#include "insert/insert_text.h"
 #include "settings/settings_file.h"
 
 UINT msgTaskbarCreated = 0;
@@ -45,6 +46,7 @@ bool App::init(HINSTANCE instance) {
     addTrayIcon();
     registerHotkey();
     settingsWindow.setOnSaved([this](const Settings& saved) { applySettings(saved); });
+    settingsWindow.setHotkeyTaker([this](const Settings& wanted) { return takeHotkey(wanted); });
     settingsWindow.setOnModelReplaced([this] { run(cycle::ModelReplaced{}); });
     if (!settings.didOnboard) {
         settings.didOnboard = true;
@@ -120,6 +122,8 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         settingsWindow.open(hInstance, currentSettings());
         return 0;
     }
+    // A paste's text rendered when the target reads it, and its restore.
+    if (answerClipboardMessage(window, message, wParam)) return 0;
     const auto now = CycleClock::now();
     switch (message) {
     case WM_DESTROY:
@@ -210,14 +214,9 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void App::applySettings(const Settings& saved) {
-    const Settings& before = currentSettings();
-    const bool hotkeyChanged = saved.vk != before.vk || saved.modifiers != before.modifiers;
-    const bool gpuChanged = saved.useGpu != before.useGpu;
+    // The hotkey is already taken: the settings window asked takeHotkey.
+    const bool gpuChanged = saved.useGpu != currentSettings().useGpu;
     run(cycle::SettingsChanged{saved});
-    if (hotkeyChanged) {
-        UnregisterHotKey(handle(), HOTKEY_ID);
-        registerHotkey();
-    }
     service.setIdleUnloadSeconds(saved.idleUnloadSeconds);
     if (gpuChanged) {
         service.setUseGpu(saved.useGpu);
@@ -242,6 +241,14 @@ void App::onGpuChecked(const GpuVerdict& verdict) {
     showBalloon(kGpuUnusableBalloonTitle, kGpuUnusableBalloonText, NIIF_WARNING);
 }
 
+namespace {
+
+HotkeyRefusal refusalOf(DWORD error) {
+    return error == ERROR_HOTKEY_ALREADY_REGISTERED ? HotkeyRefusal::Taken : HotkeyRefusal::NotAllowed;
+}
+
+}  // namespace
+
 bool App::registerHotkey() {
     const Settings& settings = currentSettings();
     const std::wstring label = settings.hotkeyLabel();
@@ -249,17 +256,35 @@ bool App::registerHotkey() {
         logLine(L"hotkey ro'yxatdan o'tdi: " + label);
         return true;
     }
-    logLine(L"XATO: hotkey band \u2014 " + label);
+    const HotkeyRefusal why = refusalOf(GetLastError());
+    logLine(hotkeyRefusedLogLine(label, why));
     if (surroundings.showMessage) {
-        surroundings.showMessage(busyHotkeyText(label, settingsFilePath()), L"Vornika", MB_ICONWARNING);
+        surroundings.showMessage(busyHotkeyText(label, settingsFilePath(), why), L"Vornika", MB_ICONWARNING);
     }
     return false;
+}
+
+// The old hotkey goes only once the new one is had: RegisterHotKey keeps
+// both under one id, so the old one is let go first and taken back when
+// the new one cannot be had.
+std::wstring App::takeHotkey(const Settings& wanted) {
+    const Settings& before = currentSettings();
+    UnregisterHotKey(handle(), HOTKEY_ID);
+    if (RegisterHotKey(handle(), HOTKEY_ID, wanted.modifiers | MOD_NOREPEAT, wanted.vk)) {
+        logLine(L"hotkey ro'yxatdan o'tdi: " + wanted.hotkeyLabel());
+        return L"";
+    }
+    const HotkeyRefusal why = refusalOf(GetLastError());
+    logLine(hotkeyRefusedLogLine(wanted.hotkeyLabel(), why));
+    const bool oldWorks = RegisterHotKey(handle(), HOTKEY_ID, before.modifiers | MOD_NOREPEAT, before.vk) != FALSE;
+    return hotkeyChangeRefusedText(wanted.hotkeyLabel(), why, oldWorks ? before.hotkeyLabel() : L"");
 }
 
 void App::endRun() {
     if (runEnded) return;
     run(cycle::RunEnded{});  // a take still recording is thrown away, Esc and the wake request let go
     runEnded = true;
+    finishPaste(handle());  // the user's clipboard back now, not after the program has gone
     for (const UINT_PTR timer : {kStillWorkingTimer, kTakeClockTimer, kKeyReleaseTimer}) KillTimer(handle(), timer);
     UnregisterHotKey(handle(), HOTKEY_ID);
     setCancelKey(false);
@@ -267,8 +292,10 @@ void App::endRun() {
     removeTrayIcon();
     // A recognition still running is abandoned: quitting never waits for a
     // long take, nor for a check of the graphics card.
-    if (gpuCheck) gpuCheck->abandon();
+    // The service first: a load waiting for the check then sees it was
+    // abandoned when the check returns, and loads nothing.
     service.abandonWork();
+    if (gpuCheck) gpuCheck->abandon();
     service.shutdown();
     service.setGpuGate({});  // it reaches this App
     logLine(kClosedLogLine);

@@ -17,9 +17,10 @@ int cueResource(Cue cue) {
 std::size_t startCueSamples(std::int64_t firstFrameAt, std::int64_t cueAskedAt, std::size_t takeSamples) {
     if (cueAskedAt == 0) return 0;  // no cue was played
     constexpr std::int64_t kTicksPerMs = 10'000;
+    constexpr std::int64_t kLongest = kLongestStartCueCut.count() * kTicksPerMs;
     // Without the first frame's time, the cue is taken to start with the take.
-    const std::int64_t cueOffset = firstFrameAt != 0 ? std::max<std::int64_t>(0, cueAskedAt - firstFrameAt) : 0;
-    const std::int64_t silentUntil = cueOffset + kStartCueReach.count() * kTicksPerMs;
+    const std::int64_t cueOffset = firstFrameAt > 0 && cueAskedAt > firstFrameAt ? cueAskedAt - firstFrameAt : 0;
+    const std::int64_t silentUntil = std::min(std::min(cueOffset, kLongest) + kStartCueReach.count() * kTicksPerMs, kLongest);
     const auto samples = static_cast<std::size_t>(silentUntil * 16'000 / 10'000'000);
     return std::min(samples, takeSamples);
 }

@@ -23,9 +23,11 @@ int cueResource(Cue cue);
 // 20 to 139 ms after the call (its 120 ms included); the rest is room for a
 // slower output and the room's echo. Speech starts later: users wait for the cue.
 inline constexpr std::chrono::milliseconds kStartCueReach{250};
+inline constexpr std::chrono::milliseconds kLongestStartCueCut{500};
 
 // How many of a take's samples (16 kHz) were recorded before the start cue,
 // asked for at cueAskedAt, had died away; firstFrameAt is when the take's
 // first sample was recorded (both on the audio clock, 100 ns units; 0 for
-// not known). Never more than the take holds.
+// not known). Never more than the take holds, nor than kLongestStartCueCut
+// whatever the stamps say: a driver's wrong stamp must not drop the speech.
 std::size_t startCueSamples(std::int64_t firstFrameAt, std::int64_t cueAskedAt, std::size_t takeSamples);

@@ -37,9 +37,24 @@ std::wstring toggleMenuItem(const std::wstring& label, bool recording) {
     return (recording ? L"Yozishni to'xtatish  (" : L"Diktovka  (") + label + L")";
 }
 
-std::wstring busyHotkeyText(const std::wstring& label, const std::wstring& settingsPath) {
-    return L"Diktovka tugmasi (" + label + L") boshqa dastur tomonidan band qilingan.\n\n"
-           L"Sozlamalar faylidan boshqa tugma tanlang:\n" + settingsPath;
+std::wstring busyHotkeyText(const std::wstring& label, const std::wstring& settingsPath, HotkeyRefusal why) {
+    const std::wstring reason = why == HotkeyRefusal::Taken ? L") boshqa dastur tomonidan band qilingan.\n\n"
+                                                            : L") Windows tomonidan ruxsat etilmaydi.\n\n";
+    return L"Diktovka tugmasi (" + label + reason + L"Sozlamalar faylidan boshqa tugma tanlang:\n" + settingsPath;
+}
+
+std::wstring hotkeyChangeRefusedText(const std::wstring& wanted, HotkeyRefusal why, const std::wstring& working) {
+    std::wstring text = L"Yangi diktovka tugmasi (" + wanted + L") ishlamadi: " +
+                        (why == HotkeyRefusal::Taken ? L"uni boshqa dastur yoki Windows ishlatmoqda."
+                                                     : L"Windows bu birikmani dasturlarga bermaydi.");
+    if (working.empty())
+        return text + L"\n\nHozir hech qaysi diktovka tugmasi ishlamaydi: boshqa birikma tanlang "
+                      L"yoki tray menyusidagi \"Diktovka\"dan foydalaning.";
+    return text + L"\n\nAvvalgi tugma ishlayveradi: " + working + L".";
+}
+
+std::wstring hotkeyRefusedLogLine(const std::wstring& label, HotkeyRefusal why) {
+    return (why == HotkeyRefusal::Taken ? L"XATO: hotkey band \u2014 " : L"XATO: hotkey ruxsat etilmadi \u2014 ") + label;
 }
 
 Notices startFailureNotices(const std::wstring& errorText) {

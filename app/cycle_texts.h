@@ -40,8 +40,17 @@ std::wstring recordingTip(const std::wstring& label);
 std::wstring recordingOverlayText(const std::wstring& label);
 // The tray menu's first item: stop while recording, otherwise start.
 std::wstring toggleMenuItem(const std::wstring& label, bool recording);
-// The box shown when another program holds the hotkey.
-std::wstring busyHotkeyText(const std::wstring& label, const std::wstring& settingsPath);
+// Why Windows did not give a hotkey: another program (or Windows itself)
+// holds it, or it is one Windows keeps from programs.
+enum class HotkeyRefusal { Taken, NotAllowed };
+// The box shown at the start when the saved hotkey cannot be had.
+std::wstring busyHotkeyText(const std::wstring& label, const std::wstring& settingsPath,
+                            HotkeyRefusal why = HotkeyRefusal::Taken);
+// The box shown when a hotkey chosen in the settings window cannot be had:
+// why, and which hotkey works now (working empty: none does).
+std::wstring hotkeyChangeRefusedText(const std::wstring& wanted, HotkeyRefusal why, const std::wstring& working);
+// The log line for a hotkey that could not be had.
+std::wstring hotkeyRefusedLogLine(const std::wstring& label, HotkeyRefusal why);
 
 enum class BalloonIcon : std::uint32_t { Warning = 2, Error = 3 };  // NIIF_WARNING, NIIF_ERROR
 

@@ -1,5 +1,6 @@
 #include "app/gpu_check_win.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -113,8 +114,8 @@ std::optional<GpuCheckRun> runGpuCheckProcess(const std::string& enginePath, std
     return run;
 }
 
-GpuCheck::GpuCheck(std::function<void(const GpuVerdict&)> onJudged, std::chrono::seconds checkLimit)
-    : judged(std::move(onJudged)), limit(checkLimit), abandoned(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+GpuCheck::GpuCheck(std::function<void(const GpuVerdict&)> onJudged)
+    : judged(std::move(onJudged)), abandoned(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void GpuCheck::abandon() {
     if (abandoned) SetEvent(abandoned.get());
@@ -134,17 +135,25 @@ void GpuCheck::forget() {
 }
 
 bool GpuCheck::allowed(const std::wstring& modelPath, const std::string& enginePath) {
+    if (timedOutThisRun) return false;
     const std::string fingerprint = gpuFingerprint(modelPath);
-    if (const std::optional<GpuVerdict> kept = keptVerdict(); kept && kept->fingerprint == fingerprint)
+    const std::optional<GpuVerdict> kept = keptVerdict();
+    if (kept && kept->fingerprint == fingerprint && kept->state != GpuState::TimedOut)
         return kept->state == GpuState::Usable;
+    WIN32_FILE_ATTRIBUTE_DATA model{};
+    const std::uint64_t modelBytes = GetFileAttributesExW(modelPath.c_str(), GetFileExInfoStandard, &model)
+                                         ? (std::uint64_t{model.nFileSizeHigh} << 32) | model.nFileSizeLow
+                                         : 0;
+    const int limitSeconds = gpuCheckLimitSeconds(modelBytes);
     logLine(L"videokarta tekshirilmoqda (alohida jarayonda)");
     const auto start = std::chrono::steady_clock::now();
-    const std::optional<GpuCheckRun> run = runGpuCheckProcess(enginePath, limit, abandoned.get());
+    std::optional<GpuCheckRun> run = runGpuCheckProcess(enginePath, std::chrono::seconds(limitSeconds), abandoned.get());
     if (!run) {
         logLine(L"videokarta tekshiruvi to'xtatildi (dastur yopilmoqda)");
         return false;
     }
-    const GpuVerdict verdict = judgeGpuCheck(*run, fingerprint);
+    run->limitSeconds = limitSeconds;
+    const GpuVerdict verdict = verdictToKeep(kept, judgeGpuCheck(*run, fingerprint));
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     switch (verdict.state) {
@@ -155,6 +164,12 @@ bool GpuCheck::allowed(const std::wstring& modelPath, const std::string& engineP
     case GpuState::NoDevice:
         logLine(L"videokarta tekshiruvi: videokarta topilmadi (" + verdict.reason + L"; tekshiruv " +
                 std::to_wstring(elapsed) + L" ms)");
+        break;
+    case GpuState::TimedOut:
+        timedOutThisRun = true;
+        logLine(L"videokarta tekshiruvi ulgurmadi (" + verdict.reason + L", ketma-ket " +
+                std::to_wstring(verdict.timeoutsInARow) + L"-marta) \u2014 bu safar model protsessorda yuklanadi, "
+                L"keyingi ishga tushishda yana tekshiriladi");
         break;
     case GpuState::Unusable:
         logLine(L"XATO: videokarta tekshiruvi: ishlamadi (" + verdict.reason + L") \u2014 model protsessorda yuklanadi");

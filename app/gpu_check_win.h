@@ -6,9 +6,12 @@
 // that crashes or hangs takes only that process down, and the model then
 // loads on the processor. The verdict goes to gpu-check.ini in the settings
 // folder with the fingerprint it was found for, so a normal start starts no
-// process. The service's worker asks (allowed); any thread may read or
-// forget the verdict.
+// process. A check that runs out of time is no verdict: that run loads on
+// the processor and the next start checks again, until the third such
+// check in a row. The service's worker asks (allowed); any thread may read
+// or forget the verdict.
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -21,12 +24,12 @@
 
 class GpuCheck {
 public:
-    // judged: a check has just run (on the worker), with its verdict; also
-    // for a verdict that lets the card be used.
-    explicit GpuCheck(std::function<void(const GpuVerdict&)> judged = {},
-                      std::chrono::seconds limit = std::chrono::seconds(kGpuCheckLimitSeconds));
+    // judged: a check has just run (on the worker), with what is kept of
+    // it; also for a verdict that lets the card be used, and a time-out.
+    explicit GpuCheck(std::function<void(const GpuVerdict&)> judged = {});
 
-    // The service's gate: whether the model may load on the card now.
+    // The service's gate: whether the model may load on the card now. After
+    // a check ran out of time, false for the rest of the run, unchecked.
     bool allowed(const std::wstring& modelPath, const std::string& enginePath);
     // Quitting: a check running now is ended at once and judges nothing
     // (the model then loads nowhere the user waits for). Any thread.
@@ -39,7 +42,7 @@ public:
 
 private:
     std::function<void(const GpuVerdict&)> judged;
-    std::chrono::seconds limit;
+    std::atomic<bool> timedOutThisRun{false};
     UniqueHandle abandoned;  // a manual-reset event, set by abandon()
 };
 

@@ -185,6 +185,28 @@ struct AudioRecorder::CaptureStream {
         if (started) client->Stop();
     }
 
+    // Windows counts a stream on the default communications device as a
+    // call and, by default, lowers every other sound by 80 % while one is
+    // open, capture streams included. A stream whose category says what it
+    // is (Windows 8 and later, set before Initialize) is judged by that
+    // category instead: Speech on Windows 10, Other where Speech is not
+    // known. Without IAudioClient2 (Windows 7) nothing can be said.
+    void declareSpeechStream() {
+        ComPtr<IAudioClient2> client2;
+        if (FAILED(client->QueryInterface(IID_IAudioClient2, client2.putVoid())) || !client2) return;
+        for (const AUDIO_STREAM_CATEGORY category : {AudioCategory_Speech, AudioCategory_Other}) {
+            AudioClientProperties properties{};
+            properties.cbSize = sizeof(properties);
+            properties.bIsOffload = FALSE;
+            properties.eCategory = category;
+            properties.Options = AUDCLNT_STREAMOPTIONS_NONE;
+            const HRESULT set = client2->SetClientProperties(&properties);
+            if (SUCCEEDED(set)) return;
+            if (category == AudioCategory_Other)
+                logLine(L"ogohlantirish: mikrofon oqimining turi belgilanmadi (0x" + hex(set) + L")");
+        }
+    }
+
     enum class Until { Initialised, Started };
     // The chosen endpoint (the default communications one when it is missing
     // or unusable), initialised for shared event-driven capture and started
@@ -209,6 +231,7 @@ struct AudioRecorder::CaptureStream {
             logLine(L"XATO: IAudioClient ochilmadi");
             return false;
         }
+        declareSpeechStream();
         format = packetFormatOfMix(mix.get());
         if (!canDownmix(format)) {
             logLine(L"XATO: mikrofon formati o'qilmaydi: " + std::to_wstring(format.bitsPerSample) + L" bit, " +
@@ -323,11 +346,13 @@ void AudioRecorder::pumpPackets(Take& take, CaptureStream& stream) {
                 stream.capture->ReleaseBuffer(frames);
                 if (frames > 0) {
                     lastData = std::chrono::steady_clock::now();
-                    // When the take's first frame was recorded (the driver's
-                    // time, or the packet's length back from now without one).
+                    // When the take's first frame was recorded: the driver's
+                    // time, or the packet's length back from now without one
+                    // or when the driver flags its stamp as wrong.
                     if (take.firstFrameAt == 0) {
                         const std::int64_t length = static_cast<std::int64_t>(frames) * 10'000'000 / (rate ? rate : 1);
-                        take.firstFrameAt = recordedAt != 0 ? static_cast<std::int64_t>(recordedAt) : counterNow100ns() - length;
+                        const bool stamped = recordedAt != 0 && !(flags & AUDCLNT_BUFFERFLAGS_TIMESTAMP_ERROR);
+                        take.firstFrameAt = stamped ? static_cast<std::int64_t>(recordedAt) : counterNow100ns() - length;
                     }
                 }
                 if (!scratch.empty()) {

@@ -37,6 +37,13 @@ struct GlobalFreer {
 };
 using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
 
+// An enhanced metafile made from a saved clipboard's bytes, until the
+// clipboard takes it.
+struct EnhMetaFileDeleter {
+    void operator()(HENHMETAFILE metafile) const { DeleteEnhMetaFile(metafile); }
+};
+using UniqueEnhMetaFile = std::unique_ptr<std::remove_pointer_t<HENHMETAFILE>, EnhMetaFileDeleter>;
+
 // GlobalLock for as long as it lives; data() is null when the lock failed.
 class GlobalLockScope {
 public:

@@ -1,5 +1,6 @@
 #include "engine/gpu_verdict.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -80,8 +81,12 @@ GpuVerdict judgeGpuCheck(const GpuCheckRun& run, const std::string& fingerprint)
     switch (run.end) {
     case GpuCheckRun::End::NotStarted:
         return unusable(fingerprint, L"tekshiruv ishga tushmadi");
-    case GpuCheckRun::End::TimedOut:
-        return unusable(fingerprint, std::to_wstring(kGpuCheckLimitSeconds) + L" soniyada javob bermadi");
+    case GpuCheckRun::End::TimedOut: {
+        GpuVerdict verdict = unusable(fingerprint, std::to_wstring(run.limitSeconds) + L" soniyada javob bermadi");
+        verdict.state = GpuState::TimedOut;
+        verdict.timeoutsInARow = 1;
+        return verdict;
+    }
     case GpuCheckRun::End::Crashed:
         return unusable(fingerprint, L"drayver ishdan chiqdi, " + hex(run.exitCode));
     case GpuCheckRun::End::Exited:
@@ -113,12 +118,31 @@ GpuVerdict judgeGpuCheck(const GpuCheckRun& run, const std::string& fingerprint)
     return verdict;
 }
 
+int gpuCheckLimitSeconds(std::uint64_t modelBytes) {
+    // 2 s for each 100 MiB begun: base 34 s, small 40 s, medium 60 s, large 92 s.
+    constexpr std::uint64_t kStep = 100ull << 20;
+    const std::uint64_t steps = std::min<std::uint64_t>((modelBytes + kStep - 1) / kStep, 75);
+    return kGpuCheckLimitSeconds + static_cast<int>(steps) * 2;
+}
+
+GpuVerdict verdictToKeep(const std::optional<GpuVerdict>& kept, GpuVerdict judged) {
+    if (judged.state != GpuState::TimedOut) return judged;
+    const bool sameRow = kept && kept->fingerprint == judged.fingerprint && kept->state == GpuState::TimedOut;
+    judged.timeoutsInARow = (sameRow ? kept->timeoutsInARow : 0) + 1;
+    if (judged.timeoutsInARow >= kGpuTimeoutsBeforeUnusable) {
+        judged.state = GpuState::Unusable;
+        judged.reason = std::to_wstring(judged.timeoutsInARow) + L" marta ketma-ket " + judged.reason;
+    }
+    return judged;
+}
+
 std::wstring composeGpuVerdict(const GpuVerdict& v) {
     return L"# Vornika: videokarta tekshiruvi natijasi. O'chirilsa, tekshiruv qayta o'tkaziladi.\n"
            L"fingerprint=" + oneLine(fromUtf8(v.fingerprint)) + L"\n" +
            L"state=" + std::to_wstring(static_cast<std::int32_t>(v.state)) + L"\n" +
            L"device=" + oneLine(v.device) + L"\n" + L"reason=" + oneLine(v.reason) + L"\n" +
-           L"milliseconds=" + std::to_wstring(v.milliseconds) + L"\n";
+           L"milliseconds=" + std::to_wstring(v.milliseconds) + L"\n" +
+           L"timeouts=" + std::to_wstring(v.timeoutsInARow) + L"\n";
 }
 
 std::optional<GpuVerdict> parseGpuVerdict(const std::wstring& text) {
@@ -130,7 +154,7 @@ std::optional<GpuVerdict> parseGpuVerdict(const std::wstring& text) {
             haveFingerprint = !value.empty();
         } else if (key == L"state") {
             const auto state = parseCount(value);
-            if (!state || *state > 2) return std::nullopt;
+            if (!state || *state > 3) return std::nullopt;
             verdict.state = static_cast<GpuState>(*state);
             haveState = true;
         } else if (key == L"device") {
@@ -139,6 +163,8 @@ std::optional<GpuVerdict> parseGpuVerdict(const std::wstring& text) {
             verdict.reason = value;
         } else if (key == L"milliseconds") {
             verdict.milliseconds = parseCount(value).value_or(0);
+        } else if (key == L"timeouts") {
+            verdict.timeoutsInARow = static_cast<int>(std::min<std::int64_t>(parseCount(value).value_or(0), 99));
         }
     }
     if (!haveFingerprint || !haveState) return std::nullopt;
@@ -147,6 +173,9 @@ std::optional<GpuVerdict> parseGpuVerdict(const std::wstring& text) {
 
 std::wstring recognitionDeviceText(bool useGpu, const std::optional<GpuVerdict>& verdict) {
     if (!useGpu || !verdict || verdict->state == GpuState::NoDevice) return L"Qurilma: Protsessor";
+    if (verdict->state == GpuState::TimedOut)
+        return L"Videokarta: tekshiruv ulgurmadi (" + verdict->reason +
+               L"), keyingi ishga tushishda yana tekshiriladi \u2014 Protsessor";
     if (verdict->state == GpuState::Unusable) return L"Videokarta: ishlamadi (" + verdict->reason + L") \u2014 Protsessor";
     return L"Qurilma: " + verdict->device + L" (videokarta)";
 }

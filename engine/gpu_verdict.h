@@ -13,6 +13,7 @@ enum class GpuState : std::int32_t {
     Usable = 0,    // recognised, and as the processor does
     Unusable = 1,  // crashed, failed, hung or recognised otherwise: the processor recognises
     NoDevice = 2,  // no graphics card the library can use: the processor recognises
+    TimedOut = 3,  // the check ran out of time: no verdict yet, the next start checks again
 };
 
 struct GpuVerdict {
@@ -21,8 +22,14 @@ struct GpuVerdict {
     std::wstring device;       // the card's name; empty without one
     std::wstring reason;       // why it is unusable or missing (Uzbek); empty when usable
     std::int64_t milliseconds = 0;  // the check's recognition on the card
+    int timeoutsInARow = 0;         // checks of this fingerprint that ran out of time, one after another
     bool operator==(const GpuVerdict&) const = default;
 };
+
+// The least time the check is given; a larger model gets more (gpuCheckLimitSeconds).
+inline constexpr int kGpuCheckLimitSeconds = 30;
+// Checks that run out of time, one after another, before the card counts as unusable.
+inline constexpr int kGpuTimeoutsBeforeUnusable = 3;
 
 // How the check's process ended, and the report it wrote ("" when none).
 struct GpuCheckRun {
@@ -30,13 +37,13 @@ struct GpuCheckRun {
     End end = End::NotStarted;
     std::uint32_t exitCode = 0;
     std::wstring report;
+    int limitSeconds = kGpuCheckLimitSeconds;  // what TimedOut waited
 };
 
 // The check's process: exit codes and the report's keys.
 inline constexpr std::uint32_t kGpuCheckPassed = 0;
 inline constexpr std::uint32_t kGpuCheckFailed = 2;    // the report's "error" says why
 inline constexpr std::uint32_t kGpuCheckNoDevice = 3;
-inline constexpr int kGpuCheckLimitSeconds = 30;
 
 inline constexpr wchar_t kGpuVerdictFileName[] = L"gpu-check.ini";
 inline constexpr wchar_t kGpuUnusableBalloonTitle[] = L"Videokarta ishlamadi";
@@ -54,9 +61,18 @@ struct GpuCheckReport {
 std::wstring composeGpuCheckReport(const GpuCheckReport& report);
 GpuCheckReport parseGpuCheckReport(const std::wstring& text);
 
-// The verdict on a finished check: crashes, hangs, failures and a text
-// other than the processor's make the card unusable.
+// The check's time for a model file of that size: loading it and building
+// the card's shaders grow with it, on a slow laptop most of all.
+int gpuCheckLimitSeconds(std::uint64_t modelBytes);
+
+// The verdict on a finished check: crashes, failures and a text other than
+// the processor's make the card unusable; running out of time is TimedOut.
 GpuVerdict judgeGpuCheck(const GpuCheckRun& run, const std::string& fingerprint);
+
+// What is kept after a check judged so, with what was kept before: a
+// TimedOut after the same fingerprint's TimedOut counts one more in a row,
+// and the kGpuTimeoutsBeforeUnusable-th makes the card unusable.
+GpuVerdict verdictToKeep(const std::optional<GpuVerdict>& kept, GpuVerdict judged);
 
 std::wstring composeGpuVerdict(const GpuVerdict& verdict);
 // nullopt for a file that is not a verdict (the check then runs again).

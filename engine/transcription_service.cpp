@@ -104,7 +104,11 @@ void TranscriptionService::requestPreload(std::function<void(std::wstring error)
 }
 
 void TranscriptionService::unloadSoon() {
-    idleUnloadSeconds = kShortestIdleUnloadSeconds;
+    {
+        // A model being loaded now counts as held: it may be on the old device.
+        const std::lock_guard lock(mutex);
+        unloadHeldModelSoon = modelLoaded || working;
+    }
     wake.notify_one();
 }
 
@@ -178,7 +182,8 @@ void TranscriptionService::workerLoop() {
                 wake.wait(lock);
                 continue;
             }
-            const auto deadline = lastUsed + std::chrono::seconds(idleUnloadSeconds.load());
+            const int idleSeconds = unloadHeldModelSoon ? kShortestIdleUnloadSeconds : idleUnloadSeconds.load();
+            const auto deadline = lastUsed + std::chrono::seconds(idleSeconds);
             if (!clock.waitUntil(wake, lock, deadline)) continue;
             if (jobs.empty() && !preloadRequested) {
                 // Under the lock: a submit arriving now waits for the unload.
@@ -241,6 +246,10 @@ bool TranscriptionService::ensureModelLoaded(std::wstring& error) {
         gate = gpuGate;
     }
     if (gpu && gate && !gate(model.path, model.asciiPath)) {
+        if (abandoned()) {  // quitting ended the check: nothing is loaded anywhere
+            error = kModelLoadFailedText;
+            return false;
+        }
         gpu = false;
         logLine(L"videokarta ishlatilmaydi (tekshiruv natijasi): model protsessorda yuklanadi");
     }
@@ -305,6 +314,7 @@ TranscribeResult TranscriptionService::runJob(const TranscribeJob& job) {
 }
 
 void TranscriptionService::unloadModel() {
+    unloadHeldModelSoon = false;
     if (!modelLoaded) return;
     engine.unload();
     modelLoaded = false;

@@ -69,7 +69,7 @@ public:
     void setUseGpu(bool useGpu);
     // Asked on the worker before each load on the graphics card, with the
     // model's path and its path for the engine: false loads the model on the
-    // processor instead. The program checks the card in a process of its own
+    // processor instead, or nothing when abandonWork() came meanwhile. The program checks the card in a process of its own
     // there. Without one the card is always tried.
     using GpuGate = std::function<bool(const std::wstring& modelPath, const std::string& enginePath)>;
     void setGpuGate(GpuGate gate);
@@ -85,7 +85,9 @@ public:
     // the job it is running) and loads the new one, as requestPreload does,
     // with onDone told the outcome.
     void replaceModel(std::function<void(std::wstring error)> onDone = {});
-    // Idle interval down to 10 s, deadline recomputed at once.
+    // The model now held is unloaded 10 s after its last use (deadline
+    // recomputed at once); once it is unloaded, the interval set above holds
+    // again for the models loaded after it.
     void unloadSoon();
     // Queues a recording; after shutdown it is dropped and the callback never
     // runs. prompt: the user's own words for the engine, UTF-8 ("" for none).
@@ -131,6 +133,7 @@ private:
 
     std::atomic<bool> useGpu{true};
     std::atomic<int> idleUnloadSeconds{kDefaultIdleUnloadSeconds};
+    std::atomic<bool> unloadHeldModelSoon{false};  // cleared by the unload
     std::atomic<bool> modelLoaded{false};  // written only by the worker
 
     std::mutex mutex;

@@ -52,8 +52,10 @@ std::vector<std::vector<KeyEvent>> typingBursts(const std::wstring& text) {
     for (char16_t unit : utf16Units(text)) {
         if (unit == u'\r') continue;
         if (unit == u'\n') {
+            burst.push_back({kVkShift, 0, 0});
             burst.push_back({kVkReturn, 0, 0});
             burst.push_back({kVkReturn, 0, kKeyUp});
+            burst.push_back({kVkShift, 0, kKeyUp});
         } else {
             burst.push_back({0, static_cast<std::uint16_t>(unit), kUnicode});
             burst.push_back({0, static_cast<std::uint16_t>(unit), kUnicode | kKeyUp});

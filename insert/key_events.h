@@ -19,6 +19,7 @@ struct KeyEvent {
 inline constexpr std::uint32_t kKeyUp = 0x0002;
 inline constexpr std::uint32_t kUnicode = 0x0004;
 inline constexpr std::uint16_t kVkReturn = 0x0D;
+inline constexpr std::uint16_t kVkShift = 0x10;
 inline constexpr std::uint16_t kVkControl = 0x11;
 inline constexpr std::uint16_t kVkV = 0x56;
 inline constexpr std::uint16_t kVkLeftAlt = 0xA4, kVkRightAlt = 0xA5;
@@ -42,7 +43,9 @@ std::vector<KeyEvent> pasteKeystroke(const KeyIsDown& isDown);
 std::vector<KeyEvent> typingPrelude(const KeyIsDown& isDown);
 
 // The text's keystrokes in the bursts they are sent in: CR skipped, LF as
-// Enter, every other UTF-16 unit as a Unicode key-down and key-up.
+// Shift+Enter (a new line in chat programs, where Enter alone sends the
+// message, and in editors alike; never split between bursts), every other
+// UTF-16 unit as a Unicode key-down and key-up.
 std::vector<std::vector<KeyEvent>> typingBursts(const std::wstring& text);
 
 // The text as UTF-16 units (characters beyond the BMP as surrogate pairs,

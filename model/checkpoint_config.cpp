@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/json_value_words.h"
+
 namespace {
 
 using Json = nlohmann::json;
@@ -79,7 +81,7 @@ ConfigReading readCheckpointConfig(std::string_view configJson) {
         const auto value = config.find(field.key);
         if (value == config.end()) return configFailed(std::string("config.json has no ") + field.key);
         if (!value->is_number_integer() || value->get<std::int64_t>() < 1 || value->get<std::int64_t>() > field.largest)
-            return configFailed(std::string("config.json: ") + field.key + " is " + value->dump());
+            return configFailed(std::string("config.json: ") + field.key + " is " + jsonValueInWords(*value));
         reading.header.*field.member = static_cast<std::int32_t>(value->get<std::int64_t>());
     }
     ModelHeader& h = reading.header;
@@ -100,7 +102,7 @@ VocabularyReading readCheckpointVocabulary(std::string_view vocabJson, int nVoca
     if (vocab.is_discarded() || !vocab.is_object()) return failed("vocab.json is not a JSON object");
     std::int64_t end = static_cast<std::int64_t>(vocab.size());
     if (const auto eot = vocab.find("<|endoftext|>"); eot != vocab.end()) {
-        if (!eot->is_number_integer()) return failed("vocab.json: <|endoftext|> is " + eot->dump());
+        if (!eot->is_number_integer()) return failed("vocab.json: <|endoftext|> is " + jsonValueInWords(*eot));
         end = eot->get<std::int64_t>();
     }
     if (end < 1 || end > nVocab) {
@@ -110,7 +112,7 @@ VocabularyReading readCheckpointVocabulary(std::string_view vocabJson, int nVoca
     std::vector<bool> seen(static_cast<std::size_t>(end), false);
     reading.tokens.resize(static_cast<std::size_t>(end));
     for (const auto& [text, id] : vocab.items()) {
-        if (!id.is_number_integer()) return failed("vocab.json: the id of \"" + text + "\" is " + id.dump());
+        if (!id.is_number_integer()) return failed("vocab.json: the id of \"" + text + "\" is " + jsonValueInWords(id));
         const std::int64_t value = id.get<std::int64_t>();
         if (value < 0 || value >= end) continue;  // special and added tokens
         const auto slot = static_cast<std::size_t>(value);

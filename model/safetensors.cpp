@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/json_value_words.h"
+
 namespace {
 
 using Json = nlohmann::json;
@@ -37,11 +39,11 @@ std::string readEntry(const std::string& name, const Json& entry, std::uint64_t 
     if (dtype == entry.end() || shape == entry.end() || offsets == entry.end())
         return where + "dtype, shape or data_offsets missing";
     if (!dtype->is_string() || !dtypeNamed(dtype->get<std::string>(), tensor.dtype))
-        return where + "unknown dtype " + dtype->dump();
+        return where + "unknown dtype " + jsonValueInWords(*dtype);
     if (!shape->is_array()) return where + "shape is not a list";
     std::uint64_t bytes = dtypeBytes(tensor.dtype);
     for (const Json& dimension : *shape) {
-        if (!dimension.is_number_unsigned()) return where + "shape holds " + dimension.dump();
+        if (!dimension.is_number_unsigned()) return where + "shape holds " + jsonValueInWords(dimension);
         const auto size = dimension.get<std::uint64_t>();
         tensor.shape.push_back(size);
         if (!multiply(bytes, size, bytes)) return where + "shape too large";

@@ -91,7 +91,7 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
     Settings& s = outcome.settings;
     if (const auto hotkey = hotkeyFromControlValue(form.hotkey)) {
         s.vk = hotkey->vk;
-        s.modifiers = hotkey->modifiers;
+        s.modifiers = hotkey->modifiers | (form.hotkeyWin ? kModifierWin : 0);
         s.label = keyName(hotkey->vk);
     } else {
         outcome.hotkeyRejected = true;

@@ -40,6 +40,7 @@ inline constexpr int kHistoryBoxId = 222;
 inline constexpr int kVocabularyEditId = 223;
 inline constexpr int kGpuStatusId = 224;
 inline constexpr int kGpuRecheckButtonId = 225;
+inline constexpr int kHotkeyWinBoxId = 226;
 inline constexpr int kLabelId = -1;
 
 inline constexpr wchar_t kSettingsTitle[] = L"Vornika \u2014 Sozlamalar";
@@ -133,9 +134,11 @@ struct SettingsControl {
 };
 
 // In creation order, which is also the z-order and the tab order.
-inline constexpr std::array<SettingsControl, 34> kSettingsControls = {{
+inline constexpr std::array<SettingsControl, 35> kSettingsControls = {{
     {L"STATIC", L"Diktovka tugmasi", ControlStyle::Plain, 24, 20, 200, 18, kLabelId},
-    {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 200, 26, kHotkeyControlId},
+    {L"msctls_hotkey32", L"", ControlStyle::Plain, 24, 42, 140, 26, kHotkeyControlId},
+    // The hotkey control has no Win flag: the box carries it.
+    {L"BUTTON", L"+ Win", ControlStyle::CheckBox, 170, 44, 60, 22, kHotkeyWinBoxId},
     {L"BUTTON", kDefaultHotkeyButtonText.data(), ControlStyle::Plain, 236, 42, 190, 26, kDefaultHotkeyButtonId},
     {L"STATIC", L"Kamida bitta modifikator (Ctrl, Alt, Shift) kerak.", ControlStyle::Plain, 24, 72, 400, 16, kLabelId},
     {L"STATIC", L"Mikrofon", ControlStyle::Plain, 24, 106, 200, 18, kLabelId},
@@ -208,7 +211,7 @@ std::optional<HotkeyChoice> hotkeyFromControlValue(std::uint16_t value);
 
 // What the controls hold when "Saqlash" is pressed.
 struct SettingsForm {
-    std::uint16_t hotkey = 0;
+    std::uint16_t hotkey = 0;  // without Win, which hotkeyWin adds
     int micSelection = -1;
     int modeSelection = 0;
     bool autoStart = false;
@@ -221,6 +224,7 @@ struct SettingsForm {
     bool cancelKey = false;
     bool sounds = false;
     bool history = false;
+    bool hotkeyWin = false;
     std::wstring vocabulary;  // as typed, line breaks and all
 };
 

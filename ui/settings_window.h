@@ -55,6 +55,10 @@ public:
     // Shows the window loaded with these settings, in front of other windows.
     void open(HINSTANCE instance, const Settings& current);
     void setOnSaved(std::function<void(const Settings&)> callback);
+    // Asked at "Saqlash" when the hotkey changed, before anything is saved:
+    // "" when the wanted hotkey now works, or what the user is told when it
+    // does not (the old one is then saved and stays).
+    void setHotkeyTaker(std::function<std::wstring(const Settings& wanted)> taker);
     // After a picked model has replaced the model file (GUI thread).
     void setOnModelReplaced(std::function<void()> callback);
     // "Qayta tekshirish": the graphics card is to be checked again (GUI thread).
@@ -92,6 +96,7 @@ private:
     Settings settings;
     std::vector<MicDevice> devices;
     std::function<void(const Settings&)> onSaved;
+    std::function<std::wstring(const Settings&)> takeHotkey;
     DonateWindow donate;
     UniqueFont font;
     std::function<void()> onModelReplaced;

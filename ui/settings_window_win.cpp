@@ -49,6 +49,7 @@ SettingsWindow::SettingsWindow(SettingsSurroundings around, DonationDetails dona
 SettingsWindow::~SettingsWindow() { destroyWindow(); }
 
 void SettingsWindow::setOnSaved(std::function<void(const Settings&)> callback) { onSaved = std::move(callback); }
+void SettingsWindow::setHotkeyTaker(std::function<std::wstring(const Settings&)> taker) { takeHotkey = std::move(taker); }
 void SettingsWindow::setOnModelReplaced(std::function<void()> callback) { onModelReplaced = std::move(callback); }
 
 void SettingsWindow::setOnGpuRecheck(std::function<void()> callback) { onGpuRecheck = std::move(callback); }
@@ -132,6 +133,7 @@ void SettingsWindow::loadControls() {
     CheckDlgButton(handle(), kSpokenBreaksBoxId, settings.textSpokenBreaks ? BST_CHECKED : BST_UNCHECKED);
     SendMessageW(control(kHotkeyModeComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.hotkeyMode), 0);
     CheckDlgButton(handle(), kCancelKeyBoxId, settings.cancelKey ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(handle(), kHotkeyWinBoxId, (settings.modifiers & kModifierWin) ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(handle(), kSoundsBoxId, settings.sounds ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(handle(), kHistoryBoxId, settings.history ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(handle(), kVocabularyEditId, settings.vocabulary.c_str());
@@ -153,6 +155,7 @@ SettingsForm SettingsWindow::readForm() const {
     form.spokenBreaks = IsDlgButtonChecked(handle(), kSpokenBreaksBoxId) == BST_CHECKED;
     form.hotkeyModeSelection = static_cast<int>(SendMessageW(control(kHotkeyModeComboId), CB_GETCURSEL, 0, 0));
     form.cancelKey = IsDlgButtonChecked(handle(), kCancelKeyBoxId) == BST_CHECKED;
+    form.hotkeyWin = IsDlgButtonChecked(handle(), kHotkeyWinBoxId) == BST_CHECKED;
     form.sounds = IsDlgButtonChecked(handle(), kSoundsBoxId) == BST_CHECKED;
     form.history = IsDlgButtonChecked(handle(), kHistoryBoxId) == BST_CHECKED;
     form.vocabulary = windowText(control(kVocabularyEditId));
@@ -209,9 +212,18 @@ void SettingsWindow::bringToFront() {
 }
 
 void SettingsWindow::save() {
-    const FormOutcome outcome = settingsFromForm(settings, readForm(), devices, keyNameForVk);
+    FormOutcome outcome = settingsFromForm(settings, readForm(), devices, keyNameForVk);
     if (outcome.hotkeyRejected && surroundings.showMessage) {
         surroundings.showMessage(handle(), kHotkeyRejectedText, kSettingsCaption, MB_ICONWARNING);
+    }
+    Settings& wanted = outcome.settings;
+    if ((wanted.vk != settings.vk || wanted.modifiers != settings.modifiers) && takeHotkey) {
+        if (const std::wstring refused = takeHotkey(wanted); !refused.empty()) {
+            wanted.vk = settings.vk;
+            wanted.modifiers = settings.modifiers;
+            wanted.label = settings.label;
+            if (surroundings.showMessage) surroundings.showMessage(handle(), refused, kSettingsCaption, MB_ICONWARNING);
+        }
     }
     settings = outcome.settings;
     if (surroundings.setAutostart) surroundings.setAutostart(settings.autoStart);
@@ -325,6 +337,7 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         case kDefaultHotkeyButtonId:
             SendMessageW(control(kHotkeyControlId), HKM_SETHOTKEY,
                          hotkeyControlValue(kDefaultHotkeyVk, kDefaultHotkeyModifiers), 0);
+            CheckDlgButton(hwnd, kHotkeyWinBoxId, (kDefaultHotkeyModifiers & kModifierWin) ? BST_CHECKED : BST_UNCHECKED);
             return 0;
         case kDonateButtonId:
             donate.open(instance, hwnd);

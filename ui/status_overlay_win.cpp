@@ -71,9 +71,15 @@ void StatusOverlay::layout() {
     if (handle() == nullptr) return;
     const Rect place = overlayWindowRect(cursorMonitorWorkArea(), dpi());
     SetWindowPos(handle(), HWND_TOPMOST, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
+    // A move onto a monitor of another scale sends WM_DPICHANGED from inside
+    // SetWindowPos, and the strip is laid out again at the new scale there:
+    // the region follows the size the window has now, not the one above.
+    RECT now{};
+    GetWindowRect(handle(), &now);
     const int corner = overlayCornerDiameter(dpi());
     // The system owns the region once it is set.
-    SetWindowRgn(handle(), CreateRoundRectRgn(0, 0, place.width() + 1, place.height() + 1, corner, corner), TRUE);
+    SetWindowRgn(handle(), CreateRoundRectRgn(0, 0, now.right - now.left + 1, now.bottom - now.top + 1, corner, corner),
+                 TRUE);
 }
 
 void StatusOverlay::paint(HDC dc) const {

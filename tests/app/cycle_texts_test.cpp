@@ -14,6 +14,24 @@ TEST(CycleTexts, TooltipsMenuItemsAndTheBusyHotkeyBox) {
               L"Diktovka tugmasi (Ctrl+Alt+D) boshqa dastur tomonidan band qilingan.\n\n"
               L"Sozlamalar faylidan boshqa tugma tanlang:\nC:\\Users\\u\\AppData\\Roaming\\Vornika\\settings.ini");
 
+    // A hotkey chosen in the settings window that Windows does not give.
+    const struct {
+        HotkeyRefusal why;
+        const wchar_t* working;
+        const wchar_t* says;
+    } refusals[] = {
+        {HotkeyRefusal::Taken, L"Ctrl+Alt+D", L"ishlatmoqda.\n\nAvvalgi tugma ishlayveradi: Ctrl+Alt+D."},
+        {HotkeyRefusal::NotAllowed, L"Win+Alt+D", L"bermaydi.\n\nAvvalgi tugma ishlayveradi: Win+Alt+D."},
+        {HotkeyRefusal::NotAllowed, L"", L"bermaydi.\n\nHozir hech qaysi diktovka tugmasi ishlamaydi"},
+    };
+    for (const auto& c : refusals) {
+        const std::wstring text = hotkeyChangeRefusedText(L"Ctrl+F12", c.why, c.working);
+        EXPECT_EQ(text.rfind(L"Yangi diktovka tugmasi (Ctrl+F12) ishlamadi: ", 0), 0u) << text;
+        EXPECT_NE(text.find(c.says), std::wstring::npos) << text;
+    }
+    EXPECT_NE(busyHotkeyText(L"Ctrl+F12", L"s.ini", HotkeyRefusal::NotAllowed).find(L"Windows tomonidan ruxsat etilmaydi"),
+              std::wstring::npos);
+
     // A label long enough to push the tooltip past 127 units is cut there.
     const std::wstring longTip = recordingTip(std::wstring(150, L'K'));
     EXPECT_EQ(fitTrayTip(longTip).size(), 127u);

@@ -50,6 +50,8 @@ TEST(StartCue, TheSamplesUntilTheCueHasDiedAwayAreDropped) {
         {1000 * kMs, 990 * kMs, 48000, reach},             // asked before the first frame came
         {0, 1000 * kMs, 48000, reach},                     // first frame unknown
         {1000 * kMs, 1000 * kMs, 100, 100},                // never more than the take
+        {1000 * kMs, 1300 * kMs, 48000, 8000},             // asked late: half a second at most
+        {1, 1000 * kMs, 48000, 8000},                      // a stamp far in the past
     };
     for (const auto& c : cases) {
         EXPECT_EQ(startCueSamples(c.firstFrame, c.cueAsked, c.take), c.dropped) << c.cueAsked - c.firstFrame;

@@ -308,6 +308,25 @@ TEST_F(Stories, ANewHotkeySavedInTheSettingsReplacesTheOldOne) {
     ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_CONTROL | MOD_ALT, 'D')) << "and another program may take it";
     UnregisterHotKey(nullptr, 8);
 
+    // A hotkey another program holds is not taken: the message says so, and
+    // Shift+F9 goes on working.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 9, MOD_CONTROL | MOD_SHIFT, 'K'));
+    program.command(101);
+    ASSERT_TRUE(waitFor([&] { return program.settingsShown(); }));
+    SendMessageW(GetDlgItem(settings, 200), HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    PostMessageW(GetDlgItem(settings, 206), BM_CLICK, 0, 0);  // the box it opens holds the click
+    HWND box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = messageBoxOf(GetProcessId(program.process()))) != nullptr; }));
+    EXPECT_EQ(messageBoxText(box), L"Yangi diktovka tugmasi (Ctrl+Shift+K) ishlamadi: uni boshqa dastur yoki Windows "
+                                   L"ishlatmoqda.\n\nAvvalgi tugma ishlayveradi: Shift+F9.");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(waitFor([] {
+        const std::string log = programLog();
+        const std::size_t refused = log.find("XATO: hotkey band \u2014 Ctrl+Shift+K");
+        return refused != std::string::npos && log.find("sozlamalar saqlandi: Shift+F9", refused) != std::string::npos;
+    })) << programLog();
+    UnregisterHotKey(nullptr, 9);
+
     pressKeys(MOD_SHIFT, VK_F9);
     EXPECT_TRUE(waitFor([&] { return program.overlayText() == L"Yozilmoqda\u2026  (Shift+F9)"; }))
         << toUtf8(program.overlayText());

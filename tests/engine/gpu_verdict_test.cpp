@@ -47,7 +47,7 @@ TEST(GpuVerdict, EveryWayTheCheckCanEndHasItsVerdict) {
          L"tekshiruv jarayoni natijasiz tugadi"},
         {"crashed", GpuCheckRun::End::Crashed, 0xC0000005u, nullptr, GpuState::Unusable,
          L"drayver ishdan chiqdi, 0xC0000005"},
-        {"hung", GpuCheckRun::End::TimedOut, 0, nullptr, GpuState::Unusable, L"30 soniyada javob bermadi"},
+        {"out of time", GpuCheckRun::End::TimedOut, 0, nullptr, GpuState::TimedOut, L"30 soniyada javob bermadi"},
         {"not started", GpuCheckRun::End::NotStarted, 0, nullptr, GpuState::Unusable, L"tekshiruv ishga tushmadi"},
     };
     for (const Case& c : cases) {
@@ -79,6 +79,36 @@ TEST(GpuVerdict, AFileThatIsNotAVerdictHasTheCheckRunAgain) {
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->device, L"Radeon RX");
     EXPECT_EQ(back->reason, L"drayver  ishdan chiqdi");
+}
+
+TEST(GpuVerdict, OnlyTheThirdCheckInARowOutOfTimeMakesTheCardUnusable) {
+    GpuCheckRun outOfTime;
+    outOfTime.end = GpuCheckRun::End::TimedOut;
+    outOfTime.limitSeconds = gpuCheckLimitSeconds(1536ull << 20);  // a medium model
+    const auto after = [&](std::optional<GpuVerdict> kept, const char* fingerprint = "fp") {
+        return verdictToKeep(kept, judgeGpuCheck(outOfTime, fingerprint));
+    };
+    const GpuVerdict first = after(std::nullopt);
+    const GpuVerdict second = after(first);
+    const GpuVerdict third = after(parseGpuVerdict(composeGpuVerdict(second)));  // as kept between starts
+    EXPECT_EQ(first.state, GpuState::TimedOut);
+    EXPECT_EQ(second.state, GpuState::TimedOut);
+    EXPECT_EQ(second.timeoutsInARow, 2);
+    EXPECT_EQ(third.state, GpuState::Unusable);
+    EXPECT_EQ(third.reason, L"3 marta ketma-ket 62 soniyada javob bermadi");
+    EXPECT_EQ(after(second, "new driver").timeoutsInARow, 1) << "a new fingerprint starts a new row";
+    EXPECT_EQ(after(GpuVerdict{"fp", GpuState::Usable, L"card", L"", 84}).timeoutsInARow, 1);
+    const GpuVerdict passed = verdictToKeep(second, judgeGpuCheck({GpuCheckRun::End::Exited, kGpuCheckPassed,
+                                                                   passedReport("Salom", "Salom")}, "fp"));
+    EXPECT_EQ(passed.state, GpuState::Usable);
+    EXPECT_EQ(passed.timeoutsInARow, 0);
+    EXPECT_NE(recognitionDeviceText(true, second).find(L"yana tekshiriladi"), std::wstring::npos);
+
+    const struct {
+        std::uint64_t bytes;
+        int seconds;
+    } limits[] = {{0, 30}, {75ull << 20, 32}, {466ull << 20, 40}, {3ull << 30, 92}, {40ull << 30, 180}};
+    for (const auto& c : limits) EXPECT_EQ(gpuCheckLimitSeconds(c.bytes), c.seconds) << c.bytes;
 }
 
 TEST(GpuVerdict, TheSettingsWindowSaysWhichDeviceRecognises) {

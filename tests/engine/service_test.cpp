@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <system_error>
+#include <thread>
 
 #include "diag/encoding.h"
 #include "engine/model_location.h"
@@ -84,6 +86,26 @@ TEST_F(ServiceTest, TheGraphicsCardGateDecidesEachLoadOnTheCard) {
         EXPECT_EQ(fakeengine::calls().loadGpuFlags, (std::vector<int>{allowed ? 1 : 0, 0}));
         EXPECT_EQ(logCount(L"videokarta ishlatilmaydi"), allowed ? 0u : 1u);
     }
+}
+
+TEST_F(ServiceTest, QuittingDuringTheCardsCheckLoadsNothing) {
+    std::atomic<bool> checking{false}, ended{false};
+    Collected got;
+    {
+        TranscriptionService service(surroundings());
+        service.setGpuGate([&](const std::wstring&, const std::string&) {
+            checking = true;
+            while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return false;  // a check ended by quitting: no verdict
+        });
+        service.submit(kSecond, got.callback());
+        ASSERT_TRUE(eventually([&] { return checking.load(); }));
+        service.abandonWork();  // as quitting does, before it ends the check
+        ended = true;
+        settle();
+    }
+    EXPECT_TRUE(fakeengine::calls().loadPaths.empty());
+    EXPECT_EQ(got.count(), 0u);
 }
 
 TEST_F(ServiceTest, BothLoadsFailAndTheNextJobTriesAgain) {
@@ -373,7 +395,7 @@ TEST_F(ServiceTest, IdleModelIsUnloadedOnceAndReloadedByTheNextJob) {
     EXPECT_EQ(fakeengine::calls().loadPaths.size(), 2u);
 }
 
-TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
+TEST_F(ServiceTest, UnloadSoonShortensTheIdleIntervalOfTheModelHeldOnly) {
     TranscriptionService service(surroundings());
     preloadAndWait(service);
     clock.advance(60s);
@@ -381,7 +403,7 @@ TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
     ASSERT_TRUE(service.modelIsLoaded());
     service.unloadSoon();  // idle for a minute already: at once
     ASSERT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
-    EXPECT_EQ(service.idleUnloadSecondsSetting(), 10);
+    EXPECT_EQ(service.idleUnloadSecondsSetting(), 180);
 
     Collected got;
     service.submit(kSecond, got.callback());
@@ -396,6 +418,17 @@ TEST_F(ServiceTest, UnloadSoonShortensTheIdleInterval) {
     EXPECT_TRUE(eventually([&] { return logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)") == 2u; }));
     settle();
     EXPECT_EQ(logCount(L"model RAM'dan bo'shatildi (ishlatilmadi)"), 2u);
+
+    // The model loaded after it (and one asked for with nothing held) keeps
+    // the user's three minutes.
+    service.unloadSoon();
+    service.submit(kSecond, got.callback());
+    ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
+    clock.advance(170s);
+    settle();
+    EXPECT_TRUE(service.modelIsLoaded());
+    clock.advance(10s);
+    EXPECT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
 }
 
 TEST_F(ServiceTest, LibraryMessagesBecomeLogLines) {

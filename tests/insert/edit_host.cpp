@@ -3,8 +3,12 @@
 // writes the control's text (UTF-8) to OUTPUT whenever it changes; OUTPUT
 // exists, empty, once the window is ready.
 //   edit-host OUTPUT
+// or, as a target that reads the clipboard late (a remote desktop's), with
+// each paste carried out that many milliseconds after its Ctrl+V:
+//   edit-host --late-paste=MILLISECONDS OUTPUT
 // or, as another program that holds the clipboard open for 600 ms:
 //   edit-host --hold-clipboard
+#include <cwchar>
 #include <string>
 
 #include <windows.h>
@@ -15,10 +19,11 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VornikaTestEditHost";
 constexpr UINT_PTR kSaveTimer = 1;
+constexpr UINT_PTR kLatePasteTimer = 2;
 
 class EditHost {
 public:
-    explicit EditHost(std::wstring output) : outputPath(std::move(output)) {}
+    EditHost(std::wstring output, UINT latePaste) : outputPath(std::move(output)), latePasteMs(latePaste) {}
 
     bool create(HINSTANCE instance) {
         WNDCLASSW windowClass{};
@@ -52,8 +57,17 @@ private:
                                    260, hwnd, nullptr, nullptr, nullptr);
             SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
             SetTimer(hwnd, kSaveTimer, 10, nullptr);
+            if (latePasteMs > 0) {
+                SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                editProcedure = reinterpret_cast<WNDPROC>(
+                    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditHost::lateEdit)));
+            }
             return 0;
         case WM_TIMER:
+            if (wParam == kLatePasteTimer) {
+                KillTimer(hwnd, kLatePasteTimer);
+                CallWindowProcW(editProcedure, edit, WM_PASTE, 0, 0);
+            }
             save();
             return 0;
         case WM_SETFOCUS:
@@ -65,6 +79,16 @@ private:
             return 0;
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    // The edit's Ctrl+V comes as WM_PASTE: carried out when the timer fires.
+    static LRESULT CALLBACK lateEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<EditHost*>(GetWindowLongPtrW(edit, GWLP_USERDATA));
+        if (message == WM_PASTE) {
+            SetTimer(self->window, kLatePasteTimer, self->latePasteMs, nullptr);
+            return 0;
+        }
+        return CallWindowProcW(self->editProcedure, edit, message, wParam, lParam);
     }
 
     void save() {
@@ -86,6 +110,8 @@ private:
     }
 
     std::wstring outputPath;
+    UINT latePasteMs = 0;
+    WNDPROC editProcedure = nullptr;
     HWND window = nullptr;
     HWND edit = nullptr;
     bool saved = false;
@@ -108,7 +134,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         DestroyWindow(owner);
         return 0;
     }
-    EditHost host(commandLine);
+    std::wstring output = commandLine;
+    UINT latePaste = 0;
+    if (output.rfind(L"--late-paste=", 0) == 0) {
+        latePaste = static_cast<UINT>(std::wcstoul(output.c_str() + 13, nullptr, 10));
+        output = output.substr(output.find(L' ') + 1);
+    }
+    EditHost host(output, latePaste);
     if (!host.create(instance)) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -3,16 +3,22 @@
 
 #include "insert/insert_text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include "diag/encoding.h"
+#include "diag/log.h"
 #include "tests/insert/target_window.h"
+#include "tests/support/logged_lines.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/window_driving.h"
 
 using namespace std::chrono_literals;
@@ -46,25 +52,47 @@ TEST_F(Insert, PasteDeliversTheTextAndGivesTheClipboardBack) {
 }
 
 TEST_F(Insert, PasteWithNothingToGiveBackLeavesTheText) {
-    putOnClipboard(L"");
+    putOnClipboard(std::vector<std::pair<UINT, std::string>>{});  // an empty clipboard
     ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"salom"), L"salom");
     std::this_thread::sleep_for(900ms);
     EXPECT_EQ(clipboardText(), L"salom");
+}
 
-    // Something that is not text (a picture, files): neither saved nor restored.
-    const UINT picture = RegisterClipboardFormatW(L"VornikaTestPicture");
+TEST_F(Insert, PasteGivesBackEveryFormatTheClipboardHeld) {
+    // Formatted text with its HTML, a copied file and a program's own format.
+    const std::string html = "Version:0.9\r\nStartHTML:0\r\n<b>eski</b>";
+    const std::wstring path = L"C:\\eski.txt";
+    std::string files(sizeof(DROPFILES), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(files.data(), &header, sizeof(header));
+    files.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
+    files.append(sizeof(wchar_t), '\0');
+    const std::vector<std::pair<UINT, std::string>> held = {
+        {CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(L"eski"), 5 * sizeof(wchar_t))},
+        {RegisterClipboardFormatW(L"HTML Format"), html},
+        {CF_HDROP, files},
+        {RegisterClipboardFormatW(L"VornikaTestPicture"), std::string(16, '\7')},
+    };
+    putOnClipboard(held);
+    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner()).inserted);
+    EXPECT_EQ(arrived(L"salom"), L"salom");
+    EXPECT_TRUE(pumpUntil([] { return clipboardText() == L"eski"; })) << toUtf8(clipboardText());
+    for (const auto& [format, bytes] : held) EXPECT_EQ(clipboardBytes(format), bytes) << format;
+}
+
+TEST_F(Insert, AClipboardThatCannotBeSavedWholeIsLeftAloneAndTheTextTyped) {
+    putOnClipboard(L"eski");
     ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 16);
-    std::memset(GlobalLock(block), 7, 16);
-    GlobalUnlock(block);
-    SetClipboardData(picture, block);
+    // A program's own picture for viewers: a bitmap handle, which no copy is made of.
+    ASSERT_NE(SetClipboardData(CF_DSPBITMAP, CreateBitmap(2, 2, 1, 32, nullptr)), nullptr);
     CloseClipboard();
-    ASSERT_TRUE(insertText(result(L" dunyo"), InsertMode::Paste, testClipboardOwner()).inserted);
-    EXPECT_EQ(arrived(L"salom dunyo"), L"salom dunyo");
-    std::this_thread::sleep_for(900ms);
-    EXPECT_EQ(clipboardText(), L" dunyo");
+    ASSERT_TRUE(insertText(result(L"salom"), InsertMode::Paste, testClipboardOwner()).inserted);
+    EXPECT_EQ(arrived(L"salom"), L"salom");
+    EXPECT_EQ(clipboardText(), L"eski");
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DSPBITMAP));
 }
 
 TEST_F(Insert, SomethingCopiedMeanwhileIsNotOverwritten) {
@@ -102,7 +130,7 @@ TEST_F(Insert, EmptyTextIsNotInserted) {
 
 TEST_F(Insert, TypedTextArrivesCharacterForCharacter) {
     ASSERT_TRUE(insertText(result(L"a\r\nb"), InsertMode::Type, testClipboardOwner()).inserted);
-    EXPECT_EQ(arrived(L"a\r\nb"), L"a\r\nb") << "CR skipped, LF typed as Enter";
+    EXPECT_EQ(arrived(L"a\r\nb"), L"a\r\nb") << "CR skipped, LF typed as Shift+Enter";
     const std::wstring more = L" " + kDictation + L" " + std::wstring(100, L'x');
     ASSERT_TRUE(insertText(result(more), InsertMode::Type, testClipboardOwner()).inserted);
     EXPECT_EQ(arrived(L"a\r\nb" + more), L"a\r\nb" + more);
@@ -147,4 +175,36 @@ TEST_F(Insert, HotkeyModifiersStillHeld) {
 // The target is another process of the same user, at the same integrity level.
 TEST_F(Insert, AnotherProgramOfTheSameUserIsNotElevated) {
     EXPECT_FALSE(isForegroundElevated());
+}
+
+// Not in the fixture: its target reads the clipboard late.
+TEST(LateTarget, GetsTheDictationAndTheRestoreFollowsItsRead) {
+    TempFolder logs;
+    initLogIn(logs.path());
+    TargetWindow target(1500);
+    ASSERT_EQ(target.problem(), "");
+    putOnClipboard(L"eski matn");
+    ASSERT_TRUE(insertText({kDictation, L"", 1.0}, InsertMode::Paste, testClipboardOwner()).inserted);
+    EXPECT_EQ(target.waitFor(kDictation, 8000), kDictation) << "not the old text, read after 700 ms";
+    EXPECT_TRUE(pumpUntil([] { return clipboardText() == L"eski matn"; })) << toUtf8(clipboardText());
+    std::wstring line;
+    for (const std::wstring& text : loggedTexts())
+        if (text.rfind(L"clipboard qaytarildi", 0) == 0) line = text;
+    EXPECT_NE(line.find(L"o'qilgandan"), std::wstring::npos) << toUtf8(line);
+    std::printf("[ measure ] %s\n", toUtf8(line).c_str());
+}
+
+// Not in the fixture: nothing reads the text before its owner goes.
+TEST(ClipboardOwner, ATextNobodyReadStaysOnTheClipboardWhenItsWindowGoes) {
+    TempFolder logs;
+    initLogIn(logs.path());
+    putOnClipboard(std::vector<std::pair<UINT, std::string>>{});
+    const HWND owner = startClipboardOwner();
+    ASSERT_TRUE(insertText({L"qoldi", L"", 1.0}, InsertMode::Paste, owner).inserted);
+    std::this_thread::sleep_for(200ms);
+    SendMessageW(owner, WM_CLOSE, 0, 0);  // destroyed on its own thread: WM_RENDERALLFORMATS first
+    EXPECT_EQ(clipboardText(), L"qoldi");
+    const std::vector<std::wstring> log = loggedTexts();
+    EXPECT_NE(std::find(log.begin(), log.end(), L"clipboard: o'qilmagan matn dastur oynasi yopilishidan oldin qoldirildi"),
+              log.end());
 }

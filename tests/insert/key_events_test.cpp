@@ -40,12 +40,16 @@ TEST(Typing, PreludeReleasesCtrlToo) {
     EXPECT_EQ(typingPrelude(held({kVkControl, kVkLeftAlt})), (std::vector<KeyEvent>{up(kVkLeftAlt), up(kVkControl)}));
 }
 
-TEST(Typing, CarriageReturnSkippedLineFeedIsEnter) {
+TEST(Typing, CarriageReturnSkippedLineFeedIsShiftEnter) {
     const auto bursts = typingBursts(L"a\r\nb");
     ASSERT_EQ(bursts.size(), 1u);
-    EXPECT_EQ(bursts[0], (std::vector<KeyEvent>{charDown(u'a'), charUp(u'a'), down(kVkReturn), up(kVkReturn),
-                                                charDown(u'b'), charUp(u'b')}));
+    EXPECT_EQ(bursts[0], (std::vector<KeyEvent>{charDown(u'a'), charUp(u'a'), down(kVkShift), down(kVkReturn),
+                                                up(kVkReturn), up(kVkShift), charDown(u'b'), charUp(u'b')}));
     EXPECT_TRUE(typingBursts(L"\r\r").empty());
+    // A line break at a burst's end stays whole: the Shift is never left down between bursts.
+    const auto split = typingBursts(std::wstring(31, L'x') + L"\ny");
+    ASSERT_EQ(split.size(), 2u);
+    EXPECT_EQ(split[0].back(), up(kVkShift));
     EXPECT_TRUE(typingBursts(L"").empty());
 }
 

@@ -21,8 +21,9 @@ bool launch(const std::wstring& arguments, PROCESS_INFORMATION& process) {
 
 }  // namespace
 
-TargetWindow::TargetWindow() : output(folder / L"arrived.txt") {
-    if (!launch(output, process)) {
+TargetWindow::TargetWindow(int latePasteMs) : output(folder / L"arrived.txt") {
+    const std::wstring late = latePasteMs > 0 ? L"--late-paste=" + std::to_wstring(latePasteMs) + L" " : L"";
+    if (!launch(late + output, process)) {
         startProblem = "edit-host.exe did not start";
         return;
     }

@@ -10,7 +10,8 @@
 
 class TargetWindow {
 public:
-    TargetWindow();
+    // latePasteMs: each paste is carried out that long after its Ctrl+V.
+    explicit TargetWindow(int latePasteMs = 0);
     ~TargetWindow();
     TargetWindow(const TargetWindow&) = delete;
     TargetWindow& operator=(const TargetWindow&) = delete;

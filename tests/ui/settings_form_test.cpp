@@ -41,7 +41,7 @@ TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
     EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 518, 652, 548}));
     EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 648, 815, 686})) << "height 37.5 rounds up";
     EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 777, 978, 822}));
-    const SettingsControl& hint = kSettingsControls[3];
+    const SettingsControl& hint = kSettingsControls[4];
     EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
     const SettingsControl& micWarning = controlWithId(kMicWarningId);
     EXPECT_EQ(scaledControlRect(micWarning, 144), (Rect{36, 240, 639, 318}));
@@ -59,9 +59,9 @@ TEST(SettingsControls, OrderIdsAndTabStops) {
         EXPECT_LE(entry.x + entry.width, 774);
         EXPECT_LE(entry.y + entry.height, 562) << entry.id;
     }
-    EXPECT_EQ(ids.size(), 26u);
+    EXPECT_EQ(ids.size(), 27u);
     EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213, 214, 215, 216, 217, 219, 220, 221,
-                                       222, 223, 225}));
+                                       222, 223, 225, 226}));
     EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
     EXPECT_EQ(kSettingsControls.back().id, kCancelButtonId);
     EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");
@@ -165,11 +165,16 @@ TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
         form.micSelection = selection;
         EXPECT_EQ(settingsFromForm(copy, form, devices, nameOf).settings.deviceId, L"") << selection;
     }
-    // A Win bit edited into the file is dropped when the control is saved.
+    // A Win bit from the file shows in its box and is saved with it; the
+    // box cleared drops it.
     copy.modifiers = 8 | 2;
     copy.vk = 'D';
     form.hotkey = hotkeyControlValue(copy.vk, copy.modifiers);
+    form.hotkeyWin = true;
+    EXPECT_EQ(settingsFromForm(copy, form, devices, nameOf).settings.modifiers, 10u);
+    form.hotkeyWin = false;
     EXPECT_EQ(settingsFromForm(copy, form, devices, nameOf).settings.modifiers, 2u);
+    form.hotkeyWin = true;
     copy.modifiers = 8;
     form.hotkey = hotkeyControlValue(copy.vk, copy.modifiers);
     outcome = settingsFromForm(copy, form, devices, nameOf);

@@ -329,6 +329,37 @@ TEST_F(SettingsWindowTest, AHotkeyWithoutModifierIsRefusedButTheRestIsSaved) {
     }
 }
 
+TEST_F(SettingsWindowTest, AWinHotkeyKeepsItsWinAndOneWindowsDoesNotGiveLeavesTheOldOne) {
+    stored.vk = 'D';
+    stored.modifiers = kModifierWin | kModifierAlt;
+    stored.label = L"D";
+    std::vector<std::wstring> asked;
+    window.setHotkeyTaker([&](const Settings& wanted) {
+        asked.push_back(wanted.hotkeyLabel());
+        return wanted.vk == 'K' ? std::wstring(L"K ishlamadi") : std::wstring();
+    });
+    open();
+    EXPECT_TRUE(checked(kHotkeyWinBoxId));
+    click(kGpuBoxId);
+    click(kSaveButtonId);  // the hotkey as it was: nothing to take
+    for (const bool winBox : {false, true}) {
+        stored = saved.back();  // as the program opens the window again
+        open();
+        if (winBox) click(kHotkeyWinBoxId);
+        else setHotkey('K', HOTKEYF_ALT);
+        click(kSaveButtonId);
+    }
+    EXPECT_EQ(asked, (std::vector<std::wstring>{L"Alt+Win+K", L"Alt+D"}));
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(saved[0].hotkeyLabel(), L"Alt+Win+D");
+    EXPECT_EQ(saved[1].hotkeyLabel(), L"Alt+Win+D") << "the refused hotkey is not saved";
+    EXPECT_TRUE(saved[1].useGpu);
+    EXPECT_EQ(saved[2].hotkeyLabel(), L"Alt+D");
+    EXPECT_EQ(loadSettingsFrom(file).hotkeyLabel(), L"Alt+D");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, L"K ishlamadi");
+}
+
 TEST_F(SettingsWindowTest, TheStandardButtonThenCancelChangesNothing) {
     open();
     click(kDefaultHotkeyButtonId);

@@ -5,6 +5,7 @@
 #include <future>
 #include <thread>
 
+#include "insert/insert_text.h"
 #include "ui/object_window_win.h"
 
 using namespace std::chrono_literals;
@@ -99,18 +100,30 @@ void pressKey(WORD vk, bool withShift) {
 // On a thread of its own that keeps answering messages, as the program's GUI
 // thread does: other processes reading the clipboard, and the restore
 // emptying it, wait for its owner's answers (Wine sends them synchronously).
+// Its procedure passes the paste's messages on first, as the program's does.
+WNDPROC staticProcedure = nullptr;
+LRESULT CALLBACK clipboardOwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (answerClipboardMessage(window, message, wParam)) return 0;
+    return CallWindowProcW(staticProcedure, window, message, wParam, lParam);
+}
+
+HWND startClipboardOwner() {
+    std::promise<HWND> made;
+    std::future<HWND> window = made.get_future();
+    std::thread([&made] {
+        const HWND created = CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                             GetModuleHandleW(nullptr), nullptr);
+        staticProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(created, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&clipboardOwnerProcedure)));
+        made.set_value(created);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    }).detach();
+    return window.get();
+}
+
 HWND testClipboardOwner() {
-    static const HWND owner = [] {
-        std::promise<HWND> made;
-        std::future<HWND> window = made.get_future();
-        std::thread([&made] {
-            made.set_value(CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, nullptr, nullptr,
-                                           GetModuleHandleW(nullptr), nullptr));
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-        }).detach();
-        return window.get();
-    }();
+    static const HWND owner = startClipboardOwner();
     return owner;
 }
 
@@ -127,14 +140,34 @@ std::wstring clipboardText() {
     return text;
 }
 
-void putOnClipboard(const std::wstring& text) {
+void putOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
     for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) std::this_thread::sleep_for(10ms);
     EmptyClipboard();
-    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(block);
-    SetClipboardData(CF_UNICODETEXT, block);
+    for (const auto& [format, bytes] : formats) {
+        const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+        GlobalUnlock(block);
+        SetClipboardData(format, block);
+    }
     CloseClipboard();
+}
+
+void putOnClipboard(const std::wstring& text) {
+    putOnClipboard({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.c_str()),
+                                                 (text.size() + 1) * sizeof(wchar_t))}});
+}
+
+std::string clipboardBytes(UINT format) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) std::this_thread::sleep_for(10ms);
+    std::string bytes;
+    if (const HANDLE data = GetClipboardData(format)) {
+        if (const auto* locked = static_cast<const char*>(GlobalLock(data))) {
+            bytes.assign(locked, GlobalSize(data));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
 }
 
 Rect windowRect(HWND window) {

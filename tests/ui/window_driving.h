@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -45,8 +46,13 @@ void pressKey(WORD vk, bool withShift = false);
 // A hidden window of this process for the program's clipboard calls to be
 // opened as; it lasts as long as the process.
 HWND testClipboardOwner();
+// Another such window, on a thread of its own, that a test may close.
+HWND startClipboardOwner();
 
 std::wstring clipboardText();
 void putOnClipboard(const std::wstring& text);
+// Replaces the clipboard with these formats' bytes, in this order.
+void putOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats);
+std::string clipboardBytes(UINT format);
 Rect windowRect(HWND window);
 Rect clientRect(HWND window);
