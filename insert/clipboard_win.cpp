@@ -120,8 +120,7 @@ bool putBack(const ClipboardSnapshot::Format& saved) {
 }
 
 bool replaceOnOpenClipboard(const std::wstring& text) {
-    if (!EmptyClipboard()) return false;
-    if (!setData(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t))) return false;
+    if (!EmptyClipboard() || !renderClipboardText(text)) return false;
     markPrivate();
     return true;
 }

@@ -21,19 +21,11 @@ namespace {
 
 // The DWORD a registered format holds, or -1 when the clipboard lacks it.
 long long markValue(const wchar_t* formatName) {
-    const UINT format = RegisterClipboardFormatW(formatName);
-    if (!OpenClipboard(nullptr)) return -2;
-    long long value = -1;
-    if (const HANDLE data = GetClipboardData(format)) {
-        if (GlobalSize(data) >= sizeof(DWORD)) {
-            DWORD held = 0;
-            std::memcpy(&held, GlobalLock(data), sizeof(held));
-            GlobalUnlock(data);
-            value = held;
-        }
-    }
-    CloseClipboard();
-    return value;
+    const std::string bytes = clipboardBytes(RegisterClipboardFormatW(formatName));
+    if (bytes.size() < sizeof(DWORD)) return -1;
+    DWORD held = 0;
+    std::memcpy(&held, bytes.data(), sizeof(held));
+    return held;
 }
 
 void expectMarkedPrivate(const char* what) {
