@@ -1,6 +1,5 @@
 #include "app/gpu_check_win.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -9,6 +8,7 @@
 #include "diag/encoding.h"
 #include "diag/folders.h"
 #include "diag/log.h"
+#include "diag/log_io.h"
 #include "diag/scoped_win.h"
 #include "settings/settings_io.h"
 
@@ -140,11 +140,7 @@ bool GpuCheck::allowed(const std::wstring& modelPath, const std::string& engineP
     const std::optional<GpuVerdict> kept = keptVerdict();
     if (kept && kept->fingerprint == fingerprint && kept->state != GpuState::TimedOut)
         return kept->state == GpuState::Usable;
-    WIN32_FILE_ATTRIBUTE_DATA model{};
-    const std::uint64_t modelBytes = GetFileAttributesExW(modelPath.c_str(), GetFileExInfoStandard, &model)
-                                         ? (std::uint64_t{model.nFileSizeHigh} << 32) | model.nFileSizeLow
-                                         : 0;
-    const int limitSeconds = gpuCheckLimitSeconds(modelBytes);
+    const int limitSeconds = gpuCheckLimitSeconds(fileSize(modelPath).value_or(0));
     logLine(L"videokarta tekshirilmoqda (alohida jarayonda)");
     const auto start = std::chrono::steady_clock::now();
     std::optional<GpuCheckRun> run = runGpuCheckProcess(enginePath, std::chrono::seconds(limitSeconds), abandoned.get());
