@@ -9,12 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "res/resource.h"
+
 enum class Cue { Start, Stop, Error };
 
-// The WAVE resources (res/cue_sounds.rc).
-inline constexpr int kStartCueResource = 201;
-inline constexpr int kStopCueResource = 202;
-inline constexpr int kErrorCueResource = 203;
+// The cue's WAVE resource (IDR_CUE_*, res/cue_sounds.rc).
 int cueResource(Cue cue);
 
 // After the cue is asked for, how long until its last sound has left the

@@ -12,6 +12,9 @@
 #include "text/part_join.h"
 #include "text/vocabulary.h"
 
+// The recorder's samples go to the engine as they are.
+static_assert(kEngineRate == kRecognitionRate, "the recorder's rate is the engine's");
+
 namespace {
 
 constexpr std::size_t kNoPart = static_cast<std::size_t>(-1);

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/cycle_texts.h"
 #include "diag/log.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ bool App::addTrayIcon() {
     nid.uCallbackMessage = WM_TRAYICON;
     // Loaded once: the icon comes back after every Explorer restart.
     if (!trayIcon) {
-        trayIcon.reset(static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(101), IMAGE_ICON,
+        trayIcon.reset(static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                      LR_DEFAULTCOLOR)));
     }

@@ -37,9 +37,6 @@ public:
     // each one starting a new part, in increasing order.
     std::vector<std::size_t> feed(const float* samples, std::size_t count);
 
-    // The noise floor now, in dBFS (for tests and the log).
-    double noiseFloorDb() const { return floorDb; }
-
 private:
     void takeFrame(double frameDb, std::vector<std::size_t>& cuts);
     std::size_t frameStart(std::size_t frame) const { return frame * kCutFrameSamples; }

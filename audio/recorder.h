@@ -53,7 +53,6 @@ public:
     // before start().
     void setOnLost(std::function<void()> callback) { onLost = std::move(callback); }
 
-    std::uint32_t lastDeviceSampleRate() const;
     // When the last take's first frame was recorded, in counterNow100ns()
     // units; 0 until one has come.
     std::int64_t firstFrameTime() const;

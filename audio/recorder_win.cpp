@@ -155,8 +155,6 @@ std::int64_t counterNow100ns() {
 
 std::int64_t AudioRecorder::firstFrameTime() const { return take ? take->firstFrameAt.load() : 0; }
 
-std::uint32_t AudioRecorder::lastDeviceSampleRate() const { return take ? take->deviceSampleRate.load() : 0; }
-
 double AudioRecorder::lastCaptureCpuSeconds() const { return take ? take->captureCpuSeconds.load() : 0; }
 
 std::size_t AudioRecorder::capturedSampleCount() {

@@ -58,7 +58,7 @@ std::vector<float> integerRatio(const std::vector<float>& in, std::size_t ratio)
 
 std::vector<float> overlappingWindows(const std::vector<float>& in, std::uint32_t rate) {
     const std::size_t n = in.size();
-    const double r = rate / 16000.0;
+    const double r = static_cast<double>(rate) / kEngineRate;
     const auto count = static_cast<std::size_t>(static_cast<double>(n) / r);
     std::vector<float> out;
     out.reserve(count);
@@ -139,7 +139,7 @@ void TakeMeter::add(const float* samples, std::size_t count) {
 
 TakeAnalysis TakeMeter::analysis() const {
     TakeAnalysis analysis;
-    analysis.seconds = static_cast<float>(total) / 16000.0f;
+    analysis.seconds = static_cast<float>(total) / static_cast<float>(kEngineRate);
     analysis.peak = peak;
     analysis.voicedSeconds = static_cast<float>(voicedFrames) * 0.02f;
     if (analysis.peak < 0.005f)

@@ -5,8 +5,13 @@
 // Not thread-safe: the service makes every call but setLogSink and abort
 // from its worker thread. Failures are return values with a reason in lastError.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+// What transcribe takes: mono floats, this many a second. The recorder
+// delivers audio's kEngineRate; the layer that joins the two checks they agree.
+inline constexpr std::uint32_t kRecognitionRate = 16000;
 
 class RecognitionEngine {
 public:

@@ -44,7 +44,7 @@ RecognitionEngine& missingEngine() {
 
 // One second of low-level noise (within +-0.001), the same on every run.
 std::vector<float> warmUpSecond() {
-    std::vector<float> samples(16000);
+    std::vector<float> samples(kRecognitionRate);
     for (std::uint64_t i = 0; i < samples.size(); ++i) {
         const auto step = static_cast<float>((i * 2654435761ULL) % 2001);
         samples[i] = step / 1000.0f * 0.001f - 0.001f;

@@ -2,6 +2,10 @@
 #include "engine/transcription_service.h"
 #include "engine/velto.h"
 
+#include <whisper.h>
+
+static_assert(kRecognitionRate == WHISPER_SAMPLE_RATE, "the whisper library's input rate");
+
 namespace {
 
 class VeltoEngine final : public RecognitionEngine {

@@ -1,6 +1,7 @@
 ; Vornika's installer: per user, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Vornika. Built by scripts/release:
-;   makensis -DVERSION=1.0.0.0 -DSTAGE=<folder with the program> -DOUTFILE=<setup.exe> installer.nsi
+;   makensis -DVERSION=<version> -DSTAGE=<folder with the program> -DOUTFILE=<setup.exe> installer.nsi
+; VERSION is project()'s in CMakeLists.txt, as the configured build has it.
 ; Silent: setup.exe /S [/MODEL=<path of a ggml model file>]
 ; The uninstaller removes the program, its shortcut, its uninstall entry and
 ; the autostart value; the user's settings and log stay (they live in

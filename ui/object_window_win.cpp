@@ -1,6 +1,7 @@
 #include "ui/object_window_win.h"
 
 #include "diag/log.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool registerWindowClass(HINSTANCE instance, const WindowClassLook& look, WNDPRO
     windowClass.hCursor = look.arrowCursor ? LoadCursorW(nullptr, IDC_ARROW) : nullptr;
     windowClass.hbrBackground = look.background;
     if (look.programIcon) {
-        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
         if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     }
     windowClass.lpszClassName = look.name;

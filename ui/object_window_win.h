@@ -21,7 +21,7 @@ struct WindowClassLook {
     const wchar_t* name;
     const wchar_t* creationFailedLogLine;  // written when the window cannot be made
     bool arrowCursor = true;
-    bool programIcon = false;       // the program's icon (resource 101), else none
+    bool programIcon = false;       // the program's icon (IDI_PROGRAM), else none
     HBRUSH background = nullptr;    // e.g. COLOR_WINDOW + 1; null: the window paints it
 };
 

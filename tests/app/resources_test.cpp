@@ -1,9 +1,13 @@
-// What Vornika.exe carries: the icon group, the version record, the manifest.
+// What Vornika.exe carries: the icon group, the version record, the manifest
+// and the cue sounds.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/cue_sounds.h"
 #include "diag/folders.h"
+#include "res/resource.h"
+#include "vornika_version.h"
 
 namespace {
 
@@ -42,8 +46,8 @@ protected:
 
 }  // namespace
 
-TEST_F(Resources, IconGroup101HasSevenSizesAt32Bits) {
-    const std::string bytes = resource(RT_GROUP_ICON, MAKEINTRESOURCEW(101));
+TEST_F(Resources, TheIconGroupHasSevenSizesAt32Bits) {
+    const std::string bytes = resource(RT_GROUP_ICON, MAKEINTRESOURCEW(IDI_PROGRAM));
     ASSERT_GE(bytes.size(), 6u);
     const auto* group = reinterpret_cast<const IconGroup*>(bytes.data());
     ASSERT_EQ(group->count, 7);
@@ -53,14 +57,14 @@ TEST_F(Resources, IconGroup101HasSevenSizesAt32Bits) {
         EXPECT_EQ(group->entries[i].bitCount, 32);
     }
     // The tray asks for the small-icon size.
-    const auto icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(101), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    const auto icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     EXPECT_NE(icon, nullptr);
     if (icon != nullptr) DestroyIcon(icon);
 }
 
 TEST_F(Resources, TheManifestAsksForNoElevationAndDeclaresTheProcessSettings) {
-    const std::string manifest = resource(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
-    for (const char* wanted : {"name=\"Vornika\"", "version=\"1.0.0.0\"", "processorArchitecture=\"amd64\"",
+    const std::string manifest = resource(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
+    for (const char* wanted : {"name=\"Vornika\" version=\"" VORNIKA_VERSION_TEXT "\"", "processorArchitecture=\"amd64\"",
                                "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
                                "level=\"asInvoker\" uiAccess=\"false\"", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a",
                                ">PerMonitorV2<", ">UTF-8<"}) {
@@ -77,9 +81,12 @@ TEST_F(Resources, TheVersionRecordNamesTheProgram) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    const DWORD high = (VORNIKA_VERSION_MAJOR << 16) | VORNIKA_VERSION_MINOR;
+    const DWORD low = (VORNIKA_VERSION_PATCH << 16) | VORNIKA_VERSION_TWEAK;
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     const auto text = [&](const wchar_t* key) {
         wchar_t* value = nullptr;
         UINT size = 0;
@@ -91,4 +98,15 @@ TEST_F(Resources, TheVersionRecordNamesTheProgram) {
     EXPECT_EQ(text(L"InternalName"), L"Vornika");
     EXPECT_EQ(text(L"OriginalFilename"), L"Vornika.exe");
     EXPECT_EQ(text(L"ProductName"), L"Vornika");
+    EXPECT_EQ(text(L"FileVersion"), L"" VORNIKA_VERSION_TEXT);
+    EXPECT_EQ(text(L"ProductVersion"), L"" VORNIKA_VERSION_TEXT);
+}
+
+TEST_F(Resources, EveryCuePlaysAWaveTheProgramCarries) {
+    for (const Cue cue : {Cue::Start, Cue::Stop, Cue::Error}) {
+        const std::string wave = resource(L"WAVE", MAKEINTRESOURCEW(cueResource(cue)));
+        ASSERT_GE(wave.size(), 12u) << cueResource(cue);
+        EXPECT_EQ(wave.substr(0, 4), "RIFF");
+        EXPECT_EQ(wave.substr(8, 4), "WAVE");
+    }
 }

@@ -56,6 +56,6 @@ TEST(StartCue, TheSamplesUntilTheCueHasDiedAwayAreDropped) {
     for (const auto& c : cases) {
         EXPECT_EQ(startCueSamples(c.firstFrame, c.cueAsked, c.take), c.dropped) << c.cueAsked - c.firstFrame;
     }
-    EXPECT_EQ(cueResource(Cue::Start), 201);
-    EXPECT_EQ(cueResource(Cue::Error), 203);
+    EXPECT_EQ(cueResource(Cue::Start), IDR_CUE_START);
+    EXPECT_EQ(cueResource(Cue::Error), IDR_CUE_ERROR);
 }

@@ -78,12 +78,12 @@ TEST_F(Capture, ToneComesBackAtTheEngineRate) {
     EXPECT_NE(logged().find(" yozish boshlandi: 48000 Hz, 2 kanal, 32 bit float\r\n"), std::string::npos) << logged();
     // The whole take, silence included: as long as the time between start
     // and stop, within a few 10 ms packets of scheduling.
-    EXPECT_NEAR(static_cast<double>(take.size()), seconds * 16000, 480);
+    EXPECT_NEAR(static_cast<double>(take.size()), seconds * kEngineRate, 480);
     const Level level = levelOf(take);
     EXPECT_NEAR(level.peak, 0.5f, 0.03f);
     // A 440 Hz sine is above a tenth of its 0.5 peak 87 % of the time: one
     // second of it, within one 10 ms packet.
-    EXPECT_NEAR(static_cast<double>(level.loud), 16000 * 0.872, 160) << "loud samples";
+    EXPECT_NEAR(static_cast<double>(level.loud), kEngineRate * 0.872, 160) << "loud samples";
     EXPECT_EQ(recorder.stop(), take) << "stop again: the same take";
 }
 
@@ -98,7 +98,7 @@ TEST_F(Capture, SpokenUzbekIsAUsableTake) {
     const TakeAnalysis analysis = analyzeTake(take);
     EXPECT_EQ(analysis.verdict, TakeVerdict::Ok);
     EXPECT_GT(analysis.peak, 0.2f);
-    EXPECT_GT(levelOf(take).loud, 16000u / 10) << "speech, not a click";
+    EXPECT_GT(levelOf(take).loud, kEngineRate / 10) << "speech, not a click";
 }
 
 TEST_F(Capture, StaleDeviceIdFallsBackToTheDefault) {
@@ -126,8 +126,8 @@ TEST_F(Capture, UnpluggedMicrophoneKeepsWhatWasRecorded) {
     ASSERT_TRUE(harnessRequest(L"replug"));
     const Level level = levelOf(take);
     EXPECT_NEAR(level.peak, 0.5f, 0.03f);
-    EXPECT_GT(level.loud, 16000u * 3 / 10) << "the tone before the unplugging";
-    EXPECT_LT(take.size(), 16000u * 13 / 10) << "capture ended with the microphone, not at stop";
+    EXPECT_GT(level.loud, kEngineRate * 3 / 10) << "the tone before the unplugging";
+    EXPECT_LT(take.size(), kEngineRate * 13 / 10) << "capture ended with the microphone, not at stop";
     EXPECT_LT(stopTook, 1200ms) << "within one wait of the capture thread";
     EXPECT_EQ(logged().find("XATO"), std::string::npos) << "no log line for a pulled-out microphone";
 }
@@ -225,7 +225,7 @@ TEST_F(Capture, StopWaitsForAStalledCaptureThreadTwoSecondsAtMost) {
     ASSERT_TRUE(harnessRequest(L"replug"));
     EXPECT_GE(stopTook, 1900ms);
     EXPECT_LT(stopTook, 2500ms);
-    EXPECT_GT(levelOf(take).loud, 16000u * 3 / 10) << "the tone before the unplugging";
+    EXPECT_GT(levelOf(take).loud, kEngineRate * 3 / 10) << "the tone before the unplugging";
     EXPECT_NE(logged().find("XATO: yozish oqimi 2 soniyada tugamadi"), std::string::npos);
 
     std::this_thread::sleep_for(500ms);  // the left thread ends on its own

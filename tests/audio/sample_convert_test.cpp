@@ -118,7 +118,7 @@ TEST(Downmix, ZeroChannelsStillGivesOneValuePerFrame) {
 
 TEST(EngineRate, PassesThroughAt16kRateZeroAndEmpty) {
     const std::vector<float> in{0.1f, -0.2f, 0.3f};
-    expectFloats(toEngineRate(in, 16000), in);
+    expectFloats(toEngineRate(in, kEngineRate), in);
     expectFloats(toEngineRate(in, 0), in);
     EXPECT_TRUE(toEngineRate({}, 44100).empty());
 }
@@ -154,7 +154,7 @@ TEST(TakeLevel, VerdictsFollowPeakThenLength) {
     take.push_back(0.0f);
     EXPECT_EQ(analyzeTake(take).verdict, TakeVerdict::Ok);
 
-    std::vector<float> quietLong(16000 * 30, 0.0049f);
+    std::vector<float> quietLong(kEngineRate * 30, 0.0049f);
     EXPECT_EQ(analyzeTake(quietLong).verdict, TakeVerdict::Silent);
     EXPECT_EQ(analyzeTake(std::vector<float>(100, 0.001f)).verdict, TakeVerdict::Silent);
 
@@ -163,15 +163,15 @@ TEST(TakeLevel, VerdictsFollowPeakThenLength) {
     EXPECT_EQ(empty.peak, 0.0f);
     EXPECT_EQ(empty.seconds, 0.0f);
 
-    std::vector<float> threshold(16000, 0.005f);
+    std::vector<float> threshold(kEngineRate, 0.005f);
     EXPECT_EQ(analyzeTake(threshold).verdict, TakeVerdict::Ok);
 }
 
 TEST(TakeLevel, VoicedSecondsCountOnlyFramesAboveTheQuietRoom) {
     // Two seconds of room noise just under the line with half a second of a
     // steady tone: only the tone's 25 frames count.
-    std::vector<float> take(32000, 0.0099f);
-    for (std::size_t i = 16000; i < 16000 + 8000; ++i) take[i] = (i % 2 == 0) ? 0.02f : -0.02f;
+    std::vector<float> take(2 * kEngineRate, 0.0099f);
+    for (std::size_t i = kEngineRate; i < kEngineRate * 3 / 2; ++i) take[i] = (i % 2 == 0) ? 0.02f : -0.02f;
     EXPECT_NEAR(analyzeTake(take).voicedSeconds, 0.5f, 1e-4f);
     // A frame cut off at the end is not counted.
     EXPECT_EQ(analyzeTake(std::vector<float>(319, 0.5f)).voicedSeconds, 0.0f);

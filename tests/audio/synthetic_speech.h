@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "audio/sample_convert.h"
+
 namespace synthetic {
 
-inline constexpr std::size_t kRate = 16000;
+inline constexpr std::size_t kRate = kEngineRate;
 
 // Deterministic noise of the given RMS level in dBFS.
 class Noise {

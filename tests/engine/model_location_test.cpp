@@ -75,7 +75,7 @@ TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
     const std::wstring install = folder / L"empty-install";
     Collected got;
     TranscriptionService service({[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakeengine::engine()});
-    service.submit(std::vector<float>(16000, 0.1f), got.callback());
+    service.submit(std::vector<float>(kRecognitionRate, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     EXPECT_EQ(got.results[0].error, L"Model fayli topilmadi. Ilovani qayta o'rnating.");
     EXPECT_EQ(logCount(L"XATO: model fayli topilmadi"), 1u);
@@ -83,7 +83,7 @@ TEST_F(ServiceTest, MissingModelIsReportedUntilItAppears) {
 
     // Placed while the program runs: found by the next job, no restart.
     ASSERT_TRUE(writeFile(beside(install), "m"));
-    service.submit(std::vector<float>(16000, 0.1f), got.callback());
+    service.submit(std::vector<float>(kRecognitionRate, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
     EXPECT_EQ(got.results[1].error, L"");
     EXPECT_EQ(got.results[1].text, L"Salom dunyo");
@@ -94,7 +94,7 @@ TEST_F(ServiceTest, CyrillicInstallFolder) {
     const std::wstring install = folder / L"\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B Vornika";
     ASSERT_TRUE(writeFile(inModels(install), "m"));
     const TranscribeResult result =
-        transcribeOnce(std::vector<float>(16000, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakeengine::engine()});
+        transcribeOnce(std::vector<float>(kRecognitionRate, 0.1f), {[install] { return findModelFileIn(install, L""); }, &clock, 0, &fakeengine::engine()});
 #ifdef _WIN32
     // The engine gets the short ASCII form; the log shows the full path.
     ASSERT_EQ(result.error, L"");
@@ -114,16 +114,16 @@ TEST_F(ServiceTest, CyrillicInstallFolder) {
 TEST_F(ServiceTest, DeletingTheLoadedModelMattersOnlyAtTheNextLoad) {
     Collected got;
     TranscriptionService service(surroundings());
-    service.submit(std::vector<float>(16000, 0.1f), got.callback());
+    service.submit(std::vector<float>(kRecognitionRate, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 1; }));
     std::filesystem::remove(fsPath(modelPath()));
-    service.submit(std::vector<float>(16000, 0.1f), got.callback());
+    service.submit(std::vector<float>(kRecognitionRate, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 2; }));
     EXPECT_EQ(got.results[1].error, L"");
     service.unloadSoon();
     clock.advance(std::chrono::seconds(10));
     ASSERT_TRUE(eventually([&] { return !service.modelIsLoaded(); }));
-    service.submit(std::vector<float>(16000, 0.1f), got.callback());
+    service.submit(std::vector<float>(kRecognitionRate, 0.1f), got.callback());
     ASSERT_TRUE(eventually([&] { return got.count() == 3; }));
     EXPECT_EQ(got.results[2].error, L"Model fayli topilmadi. Ilovani qayta o'rnating.");
 }

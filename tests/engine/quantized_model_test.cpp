@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "engine/model_file_check.h"
+#include "engine/recognition_engine.h"
 #include "engine/velto.h"
 #include "model/quantize.h"
 #include "tests/engine/model_files.h"
@@ -24,7 +25,7 @@ std::int32_t headerFtype(const std::string& path) {
 std::string recognise(const std::string& model) {
     velto_set_log_callback([](const char*) {});
     if (velto_load(model.c_str(), 0) != 0) return std::string("load failed: ") + velto_last_error();
-    std::vector<float> samples(16000 * 3);
+    std::vector<float> samples(kRecognitionRate * 3);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = 0.4f * std::sin(static_cast<float>(i) * 0.05f);
     char* text = velto_transcribe(samples.data(), static_cast<int>(samples.size()), 2);
     std::string result = text != nullptr ? text : std::string("<null> ") + velto_last_error();

@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::vector<float> kSecond(16000, 0.1f);
+const std::vector<float> kSecond(kRecognitionRate, 0.1f);
 
 std::vector<float> samplesOf(std::size_t count) { return std::vector<float>(count, 0.2f); }
 
@@ -188,7 +188,7 @@ TEST_F(ServiceTest, WarmUpIsOneSecondOfFaintFixedNoise) {
         ASSERT_TRUE(eventually([] { return fakeengine::calls().transcribeCounts.size() == 1; }));
     }
     const fakeengine::Calls calls = fakeengine::calls();
-    ASSERT_EQ(calls.firstSamples.size(), 16000u);
+    ASSERT_EQ(calls.firstSamples.size(), kRecognitionRate);
     EXPECT_EQ(calls.firstSamples[0], -0.001f);
     EXPECT_EQ(calls.firstSamples[1], static_cast<float>(2654435761ULL % 2001) / 1000.0f * 0.001f - 0.001f);
     for (float sample : calls.firstSamples) ASSERT_TRUE(sample >= -0.001f && sample <= 0.0011f) << sample;
@@ -224,7 +224,7 @@ TEST_F(ServiceTest, JobsRunInOrderEachCalledBackOnceOnTheWorker) {
     EXPECT_EQ(got.results[1].text, L"job 200");
     EXPECT_EQ(got.results[2].text, L"job 300");
     const fakeengine::Calls calls = fakeengine::calls();
-    EXPECT_EQ(calls.transcribeCounts, (std::vector<std::size_t>{16000, 100, 200, 300}));
+    EXPECT_EQ(calls.transcribeCounts, (std::vector<std::size_t>{kRecognitionRate, 100, 200, 300}));
     const std::thread::id worker = calls.threads.front();
     EXPECT_NE(worker, std::this_thread::get_id());
     for (std::thread::id id : calls.threads) EXPECT_EQ(id, worker) << "every engine call on the worker";
@@ -462,7 +462,7 @@ TEST_F(ServiceTest, WithoutAnEngineEveryLoadFails) {
 }
 
 TEST_F(ServiceTest, AbandonedWorkNeverCallsBackAndQuittingDoesNotWaitForIt) {
-    const std::vector<float> longTake(16000 * 120, 0.1f);
+    const std::vector<float> longTake(kRecognitionRate * 120, 0.1f);
     Collected dropped, later;
     TranscriptionService service(surroundings());
     service.abandonWork();  // nothing running: nothing happens
@@ -471,7 +471,7 @@ TEST_F(ServiceTest, AbandonedWorkNeverCallsBackAndQuittingDoesNotWaitForIt) {
     service.submit(kSecond, dropped.callback());
     ASSERT_TRUE(eventually([] {
         const auto counts = fakeengine::calls().transcribeCounts;
-        return std::find(counts.begin(), counts.end(), 16000u * 120) != counts.end();
+        return std::find(counts.begin(), counts.end(), std::size_t{kRecognitionRate} * 120) != counts.end();
     }));
     const auto quitting = std::chrono::steady_clock::now();
     service.abandonWork();
@@ -488,7 +488,7 @@ TEST_F(ServiceTest, AbandonedWorkNeverCallsBackAndQuittingDoesNotWaitForIt) {
 }
 
 TEST_F(ServiceTest, WorkAbandonedDuringTheWarmUpNeverReachesTheRecognition) {
-    fakeengine::hold(16000);  // the warm-up's second of noise
+    fakeengine::hold(kRecognitionRate);  // the warm-up's second of noise
     Collected dropped;
     TranscriptionService service(surroundings());
     service.submit(std::vector<float>(32000, 0.1f), dropped.callback());

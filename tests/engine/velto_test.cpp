@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/recognition_engine.h"
 #include "engine/velto.h"
 #include "engine/velto_internal.h"
 #include "engine/velto_params.h"
@@ -61,7 +62,7 @@ TEST_F(Velto, ScriptedModelGivesItsSentenceExactly) {
     ASSERT_EQ(velto_load(testmodels::scripted().c_str(), 1), 0) << velto_last_error();
     EXPECT_STREQ(velto_backend(), "CPU");  // no GPU backend in this build
     EXPECT_STREQ(velto_last_error(), "");
-    const auto samples = tone(16000 * 3);
+    const auto samples = tone(kRecognitionRate * 3);
     Text text(velto_transcribe(samples.data(), static_cast<int>(samples.size()), 2));
     EXPECT_EQ(text.str(), testmodels::kSentence);
     EXPECT_STREQ(velto_last_error(), "");
@@ -69,7 +70,7 @@ TEST_F(Velto, ScriptedModelGivesItsSentenceExactly) {
 
 TEST_F(Velto, AnAbortStopsOneRecognitionAndOnlyThatOne) {
     ASSERT_EQ(velto_load(testmodels::scripted().c_str(), 0), 0);
-    const auto take = tone(16000 * 3);
+    const auto take = tone(kRecognitionRate * 3);
     velto_abort();
     EXPECT_EQ(velto_transcribe(take.data(), static_cast<int>(take.size()), 2), nullptr);
     EXPECT_STREQ(velto_last_error(), "aborted");
@@ -81,7 +82,7 @@ TEST_F(Velto, AnAbortStopsOneRecognitionAndOnlyThatOne) {
 
 TEST_F(Velto, APromptReachesTheModelAndALongOneIsCutAtAWord) {
     ASSERT_EQ(velto_load(testmodels::scripted().c_str(), 0), 0);
-    const auto take = tone(16000 * 3);
+    const auto take = tone(kRecognitionRate * 3);
     const auto cutLines = [] {
         std::lock_guard<std::mutex> lock(logMutex);
         std::vector<std::string> lines;
@@ -123,7 +124,7 @@ TEST_F(Velto, APromptReachesTheModelAndALongOneIsCutAtAWord) {
 
 TEST_F(Velto, SilenceModelGivesAnAllocatedEmptyText) {
     ASSERT_EQ(velto_load(testmodels::silence().c_str(), 0), 0) << velto_last_error();
-    const auto samples = tone(16000 * 2);
+    const auto samples = tone(kRecognitionRate * 2);
     Text text(velto_transcribe(samples.data(), static_cast<int>(samples.size()), 0));
     ASSERT_NE(text.p, nullptr) << velto_last_error();
     EXPECT_EQ(text.str(), "");
@@ -135,7 +136,7 @@ TEST_F(Velto, LoadTwiceKeepsTheFirstContextAndBackend) {
     // A second load, even of another file, is a no-op that succeeds.
     EXPECT_EQ(velto_load(testmodels::silence().c_str(), 1), 0);
     EXPECT_STREQ(velto_backend(), "CPU");
-    const auto samples = tone(16000);
+    const auto samples = tone(kRecognitionRate);
     Text text(velto_transcribe(samples.data(), static_cast<int>(samples.size()), 2));
     EXPECT_EQ(text.str(), testmodels::kSentence);
 }
@@ -197,14 +198,14 @@ TEST_F(Velto, OddAudioDoesNotTakeTheProcessDown) {
     Text shortest(velto_transcribe(&single, 1, 2));
     EXPECT_NE(shortest.p, nullptr) << velto_last_error();
 
-    std::vector<float> broken = tone(16000 * 2);
+    std::vector<float> broken = tone(kRecognitionRate * 2);
     for (std::size_t i = 0; i < broken.size(); i += 7) broken[i] = std::numeric_limits<float>::quiet_NaN();
     broken[5] = std::numeric_limits<float>::infinity();
     Text nan(velto_transcribe(broken.data(), static_cast<int>(broken.size()), 2));
     EXPECT_NE(nan.p, nullptr) << velto_last_error();
 
     // More than one 30 s window: each window repeats the script.
-    const auto longTake = tone(16000 * 35);
+    const auto longTake = tone(kRecognitionRate * 35);
     Text twice(velto_transcribe(longTake.data(), static_cast<int>(longTake.size()), 2));
     EXPECT_EQ(twice.str(), testmodels::kSentence + testmodels::kSentence);
 }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/recognition_engine.h"
 #include "engine/velto.h"
 #include "tests/engine/model_files.h"
 #include "tests/model/checkpoint_writer.h"
@@ -24,7 +25,7 @@ namespace {
 
 std::string recognise(const std::string& model) {
     if (velto_load(model.c_str(), 0) != 0) return std::string("load failed: ") + velto_last_error();
-    std::vector<float> samples(16000 * 2);
+    std::vector<float> samples(kRecognitionRate * 2);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = 0.3f * std::sin(static_cast<float>(i) * 0.07f);
     char* text = velto_transcribe(samples.data(), static_cast<int>(samples.size()), 2);
     std::string result = text != nullptr ? text : "<null>";

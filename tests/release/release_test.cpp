@@ -15,6 +15,7 @@
 #include "tests/e2e/program_under_test.h"
 #include "diag/encoding.h"
 #include "tests/insert/target_window.h"
+#include "vornika_version.h"
 
 using namespace std::chrono_literals;
 
@@ -81,7 +82,7 @@ TEST(Installed, InstallsPerUserWithShortcutUninstallEntryAndModel) {
     }
     EXPECT_TRUE(fileExists(shortcut()));
     EXPECT_EQ(registryText(kUninstallKey, L"DisplayName"), L"Vornika");
-    EXPECT_EQ(registryText(kUninstallKey, L"DisplayVersion"), L"1.0.0.0");
+    EXPECT_EQ(registryText(kUninstallKey, L"DisplayVersion"), L"" VORNIKA_VERSION_TEXT);
     EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + folder + L"\\uninstall.exe\"");
 }
 

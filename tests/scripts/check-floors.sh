@@ -11,9 +11,10 @@ declare -A allowed=(
   [audio]="diag"
   [model]="engine diag"
   [insert]="engine settings diag"
-  [ui]="insert engine settings audio model diag"
-  [app]="ui insert engine settings audio model text diag"
+  [ui]="insert engine settings audio model res diag"
+  [app]="ui insert engine settings audio model text res diag"
   [text]=""
+  [res]=""
 )
 status=0 checked=0
 for folder in "${!allowed[@]}"; do

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "audio/recorder.h"
+#include "audio/sample_convert.h"
 #include "tools/vornika-bench/bench.h"
 
 namespace {
@@ -97,7 +98,7 @@ void benchCapture(int longTakeSeconds, bool prepared) {
     figure("capture_thread_cpu_share_of_one_core", thread / wall * 100.0, "%");
     // Under Wine the sound server's client thread lives in the process too.
     figure("capture_process_cpu_share_of_one_core", cpu / wall * 100.0, "%");
-    figure("capture_long_take_seconds", static_cast<double>(take.size()) / 16000.0, "s");
+    figure("capture_long_take_seconds", static_cast<double>(take.size()) / kEngineRate, "s");
     figure("capture_long_take_peak_rss_while_recording", peakBeforeStop, "MB");
     figure("capture_long_take_peak_rss_after_stop_copy", peakResidentMegabytes(), "MB");
 }

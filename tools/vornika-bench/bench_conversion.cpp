@@ -43,7 +43,7 @@ void runCase(const Case& c, double seconds) {
             downmixPacket(packet.data(), frames, c.format, mono);
             const std::vector<float> out = toEngineRate(mono, c.rate);
             take.insert(take.end(), out.begin(), out.end());
-            if (take.size() > 16000 * 10) take.clear();
+            if (take.size() > kEngineRate * 10) take.clear();
         }
         packets += 100;
         elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

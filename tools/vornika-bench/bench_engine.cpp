@@ -11,6 +11,7 @@
 #include "diag/encoding.h"
 #include "diag/folders.h"
 #include "engine/model_file_check.h"
+#include "engine/recognition_engine.h"
 #include "engine/recognition_threads.h"
 #include "engine/velto.h"
 #include "engine/velto_params.h"
@@ -92,7 +93,7 @@ void reportService(const std::string& p, const std::vector<ChildFigures>& childr
 }  // namespace
 
 std::vector<float> benchTake(double seconds) {
-    std::vector<float> samples(static_cast<std::size_t>(16000 * seconds));
+    std::vector<float> samples(static_cast<std::size_t>(kRecognitionRate * seconds));
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = 0.3f * std::sin(static_cast<float>(i) * 0.05f) * std::sin(static_cast<float>(i) * 0.0007f);
     return samples;

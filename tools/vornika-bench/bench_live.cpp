@@ -48,10 +48,10 @@ double wholeTake(TranscriptionService& service, const std::vector<float>& take) 
 double liveTake(TranscriptionService& service, const std::vector<float>& take, std::uint64_t id, std::size_t& parts) {
     LiveTake live(service, {static_cast<double>(kDefaultLiveAfterSeconds), "", id});
     const auto started = Clock::now();
-    for (std::size_t at = 0, second = 1; at < take.size(); at += 16000, ++second) {
+    for (std::size_t at = 0, second = 1; at < take.size(); at += kEngineRate, ++second) {
         std::this_thread::sleep_until(started + std::chrono::seconds(second));
         live.add(std::vector<float>(take.begin() + static_cast<std::ptrdiff_t>(at),
-                                    take.begin() + static_cast<std::ptrdiff_t>(std::min(at + 16000, take.size()))));
+                                    take.begin() + static_cast<std::ptrdiff_t>(std::min(at + kEngineRate, take.size()))));
     }
     parts = live.partsSubmitted();
     std::promise<bool> done;
