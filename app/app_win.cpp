@@ -11,6 +11,7 @@
 #include "diag/log.h"
 #include "insert/insert_text.h"
 #include "settings/settings_file.h"
+#include "ui/interface_script.h"
 
 UINT msgTaskbarCreated = 0;
 UINT msgShowSettings = 0;
@@ -36,6 +37,7 @@ bool App::init(HINSTANCE instance) {
     initLog();
     logLine(kStartedLogLine);
     Settings settings = loadSettings();
+    setInterfaceLanguage(settings.interfaceLanguage);
     run(cycle::SettingsChanged{settings});
     if (!createHiddenWindow(instance)) return false;
     overlay.create(instance);
@@ -216,6 +218,7 @@ LRESULT App::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void App::applySettings(const Settings& saved) {
     // The hotkey is already taken: the settings window asked takeHotkey.
     const bool gpuChanged = saved.useGpu != currentSettings().useGpu;
+    setInterfaceLanguage(saved.interfaceLanguage);
     run(cycle::SettingsChanged{saved});
     service.setIdleUnloadSeconds(saved.idleUnloadSeconds);
     if (gpuChanged) {

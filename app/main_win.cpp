@@ -15,6 +15,8 @@
 #include "diag/log.h"
 #include "diag/scoped_win.h"
 #include "engine/gpu_check_child.h"
+#include "settings/settings_file.h"
+#include "ui/interface_script.h"
 
 namespace {
 
@@ -46,7 +48,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (const HWND running = FindWindowW(kHiddenWindowClass, nullptr)) {
             PostMessageW(running, msgShowSettings, 0, 0);
         } else {
-            MessageBoxW(nullptr, kAlreadyRunningText, L"Vornika", MB_ICONINFORMATION);
+            setInterfaceLanguage(loadSettings().interfaceLanguage);
+            MessageBoxW(nullptr, shown(kAlreadyRunningText).c_str(), L"Vornika", MB_ICONINFORMATION);
         }
         return 0;
     }
@@ -57,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TranscriptionService& service = TranscriptionService::instance();
     App app(programAppSurroundings(service));
     if (!app.init(instance)) {
-        MessageBoxW(nullptr, kStartFailedText, L"Vornika", MB_ICONERROR);
+        MessageBoxW(nullptr, shown(kStartFailedText).c_str(), L"Vornika", MB_ICONERROR);
         return 1;
     }
 

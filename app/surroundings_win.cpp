@@ -13,6 +13,7 @@
 #include "engine/model_location.h"
 #include "model/model_info.h"
 #include "settings/settings_file.h"
+#include "ui/interface_script.h"
 
 namespace {
 
@@ -23,11 +24,16 @@ std::wstring chooseModelFile(HWND owner) {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"Whisper modeli (*.bin) yoki Hugging Face papkasining config.json fayli\0*.bin;config.json\0"
-                         L"Barcha fayllar\0*.*\0";
+    static constexpr wchar_t kFilter[] =
+        L"Whisper modeli (*.bin) yoki Hugging Face papkasining config.json fayli\0*.bin;config.json\0"
+        L"Barcha fayllar\0*.*\0";
+    // The pairs of names and patterns end at a double terminator.
+    const std::wstring filter = shown(std::wstring(kFilter, std::size(kFilter)));
+    const std::wstring title = shown(L"Model tanlash");
+    dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = chosen.data();
     dialog.nMaxFile = static_cast<DWORD>(chosen.size());
-    dialog.lpstrTitle = L"Model tanlash";
+    dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&dialog)) return {};
     chosen.resize(wcslen(chosen.c_str()));
@@ -43,7 +49,7 @@ SettingsSurroundings programSettingsSurroundings() {
     surroundings.setAutostart = setAutostart;
     surroundings.saveSettings = [](const Settings& settings) { return saveSettings(settings); };
     surroundings.showMessage = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
-        MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | icon);
+        MessageBoxW(owner, shown(text).c_str(), shown(caption).c_str(), MB_OK | icon);
     };
     // Looked up each time the window opens: the service searches afresh too.
     surroundings.describeModel = [] {
@@ -67,7 +73,7 @@ AppSurroundings programAppSurroundings(TranscriptionService& service) {
     surroundings.service = &service;
     surroundings.notifyIcon = [](DWORD action, NOTIFYICONDATAW& data) { return Shell_NotifyIconW(action, &data) != FALSE; };
     surroundings.showMessage = [](const std::wstring& text, const std::wstring& caption, UINT icon) {
-        MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+        MessageBoxW(nullptr, shown(text).c_str(), shown(caption).c_str(), MB_OK | icon);
     };
     surroundings.settingsWindow = programSettingsSurroundings();
     surroundings.playCue = [](Cue cue) { playCueSound(GetModuleHandleW(nullptr), cue); };

@@ -5,6 +5,7 @@
 #include "app/cycle_texts.h"
 #include "diag/log.h"
 #include "res/resource.h"
+#include "ui/interface_script.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool App::addTrayIcon() {
                                                      LR_DEFAULTCOLOR)));
     }
     nid.hIcon = trayIcon ? trayIcon.get() : LoadIconW(nullptr, IDI_APPLICATION);  // the stock icon is shared
-    copyCut(nid.szTip, kIdleTip);
+    copyCut(nid.szTip, shown(kIdleTip));
     trayAdded = surroundings.notifyIcon && surroundings.notifyIcon(NIM_ADD, nid);
     if (trayAdded) {
         nid.uVersion = NOTIFYICON_VERSION_4;
@@ -53,7 +54,7 @@ void App::removeTrayIcon() {
 void App::setTrayTip(const std::wstring& text) {
     if (!trayAdded) return;
     nid.uFlags = NIF_TIP | NIF_SHOWTIP;
-    copyCut(nid.szTip, fitTrayTip(text));
+    copyCut(nid.szTip, fitTrayTip(shown(text)));
     surroundings.notifyIcon(NIM_MODIFY, nid);
 }
 
@@ -63,8 +64,8 @@ void App::showBalloon(const std::wstring& title, const std::wstring& text, DWORD
     NOTIFYICONDATAW balloon = nid;
     balloon.uFlags = NIF_INFO;
     balloon.dwInfoFlags = icon;
-    copyCut(balloon.szInfoTitle, title);
-    copyCut(balloon.szInfo, text);
+    copyCut(balloon.szInfoTitle, shown(title));
+    copyCut(balloon.szInfo, shown(text));
     surroundings.notifyIcon(NIM_MODIFY, balloon);
 }
 
@@ -73,29 +74,30 @@ void App::showTrayMenu() {
     const HMENU menu = owned.get();
     if (menu == nullptr) return;
     const Settings& settings = currentSettings();
-    const std::wstring first = toggleMenuItem(settings.hotkeyLabel(), isRecording());
+    const std::wstring first = shown(toggleMenuItem(settings.hotkeyLabel(), isRecording()));
     AppendMenuW(menu, MF_STRING | (isBusy() ? MF_GRAYED : 0), ID_TOGGLE, first.c_str());
     AppendMenuW(menu, MF_STRING | (lastDictatedText().empty() ? MF_GRAYED : 0), ID_COPY_LAST_TEXT,
-                kCopyLastTextMenuItem);
+                shown(kCopyLastTextMenuItem).c_str());
     // What this menu shows is what its items copy, whatever arrives while it is open.
     run(cycle::MenuOpened{});
     // Owned by the menu once appended; destroyed with it.
     if (settings.history) {
         const HMENU texts = CreatePopupMenu();
         if (texts != nullptr) {
+            // The user's own texts stay as they were dictated.
             const auto& kept = cycle.menuHistory();
             for (std::size_t i = 0; i < kept.size(); ++i) {
                 AppendMenuW(texts, MF_STRING, ID_HISTORY_FIRST + i, historyMenuLabel(kept[i]).c_str());
             }
             AppendMenuW(menu, MF_POPUP | (kept.empty() ? MF_GRAYED : 0), reinterpret_cast<UINT_PTR>(texts),
-                        kHistoryMenuItem);
+                        shown(kHistoryMenuItem).c_str());
         }
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, ID_SETTINGS, kSettingsMenuItem);
-    AppendMenuW(menu, MF_STRING, ID_OPEN_LOG, kOpenLogMenuItem);
+    AppendMenuW(menu, MF_STRING, ID_SETTINGS, shown(kSettingsMenuItem).c_str());
+    AppendMenuW(menu, MF_STRING, ID_OPEN_LOG, shown(kOpenLogMenuItem).c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, ID_EXIT, kExitMenuItem);
+    AppendMenuW(menu, MF_STRING, ID_EXIT, shown(kExitMenuItem).c_str());
     POINT cursor{};
     GetCursorPos(&cursor);
     // Without the foreground the menu would not close when clicked away from.

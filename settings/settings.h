@@ -11,6 +11,8 @@ enum class InsertMode : std::int32_t { Paste = 0, Type = 1 };
 // The values are those of the settings file.
 enum class TextScript : std::int32_t { AsRecognised = 0, Latin = 1, Cyrillic = 2 };
 enum class TextApostrophe : std::int32_t { AsRecognised = 0, Standard = 1, Ascii = 2 };
+// The script of the program's own texts.
+enum class InterfaceLanguage : std::int32_t { Latin = 0, Cyrillic = 1 };
 enum class HotkeyMode : std::int32_t {
     Toggle = 0,  // a press starts a take, the next press stops it
     Hold = 1,    // the take lasts while the key is held
@@ -50,8 +52,7 @@ inline constexpr std::int32_t kLongestLiveAfterSeconds = 25;
 
 struct Settings {
     std::uint32_t vk = kDefaultHotkeyVk;
-    // 0 in a fresh record; loading starts from kDefaultHotkeyModifiers.
-    std::uint32_t modifiers = 0;
+    std::uint32_t modifiers = kDefaultHotkeyModifiers;
     std::wstring label = kDefaultHotkeyKeyName;  // the key alone; hotkeyLabel adds the modifiers
     std::wstring deviceId;      // empty: the system's default microphone
     std::wstring deviceName;
@@ -74,6 +75,7 @@ struct Settings {
     std::wstring vocabulary;
     // Recognition in parts from this many seconds of a take on; 0: whole takes only.
     std::int32_t liveAfterSeconds = kDefaultLiveAfterSeconds;
+    InterfaceLanguage interfaceLanguage = InterfaceLanguage::Latin;
 
     // The hotkey as the user sees it, for instance "Ctrl+Alt+D".
     std::wstring hotkeyLabel() const;

@@ -1,6 +1,8 @@
 #pragma once
-// The settings file's text: what is written (22 fixed lines) and the wider
-// grammar that is read, with its repairs. No file access here.
+// The settings file's text: what is written (two comment lines, an empty
+// one, then one line per setting) and the wider grammar that is read, with
+// its repairs. Which settings there are, and what each keeps, comes from
+// settings/setting_fields.h. No file access here.
 
 #include <cstdint>
 #include <optional>
@@ -11,10 +13,8 @@
 // The whole file, "\n" line ends, before UTF-8 conversion.
 std::wstring composeSettingsText(const Settings& settings);
 
-// Starts from the defaults (modifiers 3), applies every line that parses (the
-// last occurrence of a key wins), then repairs: modifiers 0 -> 3, vk 0 -> 68,
-// empty label -> "D", idleUnloadSeconds below 10 -> 180; a text.script or
-// text.apostrophe or hotkey.mode other than 0, 1 or 2 reads as 0.
+// Starts from the defaults, applies every line that parses (the last
+// occurrence of a key wins), then repairs each value as its field says.
 Settings parseSettingsText(const std::wstring& text);
 
 // A value as the file can hold it, on one line: each line break ("\r\n",
@@ -22,7 +22,11 @@ Settings parseSettingsText(const std::wstring& text);
 // other control character a space.
 std::wstring oneLineValue(const std::wstring& value);
 
-// The loading defaults: a fresh record with modifiers 3.
+// The own-words field as the settings keep it: one line, each line break
+// typed in becoming ", ", spaces and commas trimmed at both ends.
+std::wstring listFromField(const std::wstring& field);
+
+// A fresh record: what a missing file loads as.
 Settings defaultSettings();
 
 // Decimal conversions as the C runtime's wcstoul / wcstol do them with a

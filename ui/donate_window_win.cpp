@@ -2,6 +2,7 @@
 
 #include "diag/log.h"
 #include "insert/clipboard_win.h"
+#include "ui/interface_script.h"
 
 namespace {
 
@@ -82,6 +83,12 @@ void DonateWindow::open(HINSTANCE instance, HWND owner) {
         const Point place = centredIn(fromRECT(ownerRect), own.right - own.left, own.bottom - own.top);
         SetWindowPos(handle(), HWND_TOP, place.x, place.y, 0, 0, SWP_NOSIZE);
     }
+    // The texts in the interface's language of now.
+    SetWindowTextW(handle(), shown(kDonateTitle).c_str());
+    for (int row = 0; row < 3; ++row)
+        SetDlgItemTextW(handle(), kFirstCopyButtonId + row, shown(row == copiedIndex ? kCopiedButtonText : kCopyButtonText).c_str());
+    SetDlgItemTextW(handle(), kCloseButtonId, shown(kCloseButtonText).c_str());
+    InvalidateRect(handle(), nullptr, TRUE);
     ShowWindow(handle(), SW_SHOW);
     SetForegroundWindow(handle());
 }
@@ -93,8 +100,8 @@ void DonateWindow::paint(HDC dc) const {
     fillRect(dc, fromRECT(clientArea), kDonateBackground);
     SetBkMode(dc, TRANSPARENT);
 
-    drawLine(dc, titleFont.get(), kDonateInk, kDonateHeading, donateHeadingRect(width, dpi()), DT_SINGLELINE);
-    drawLine(dc, bodyFont.get(), kDonateNoteInk, anyRealCard(details) ? kDonateNote : kDonateNoCardsNote,
+    drawLine(dc, titleFont.get(), kDonateInk, shown(kDonateHeading), donateHeadingRect(width, dpi()), DT_SINGLELINE);
+    drawLine(dc, bodyFont.get(), kDonateNoteInk, shown(anyRealCard(details) ? kDonateNote : kDonateNoCardsNote),
              donateNoteRect(width, dpi()), DT_WORDBREAK);
 
     const UniquePen outline(CreatePen(PS_SOLID, 1, toColorRef(kCardOutline)));
@@ -113,14 +120,14 @@ void DonateWindow::paint(HDC dc) const {
             drawLine(dc, numberFont.get(), kDonateInk, cardDisplayForm(card.digits), donateNumberRect(cardRect, dpi()),
                      DT_SINGLELINE);
         } else {
-            drawLine(dc, bodyFont.get(), kDonateMutedInk, kDonateMissingNumber, donateNumberRect(cardRect, dpi()),
+            drawLine(dc, bodyFont.get(), kDonateMutedInk, shown(kDonateMissingNumber), donateNumberRect(cardRect, dpi()),
                      DT_SINGLELINE | DT_VCENTER);
         }
     }
 
-    drawLine(dc, bodyFont.get(), kDonateMutedInk, kDonateHolderLabel, donateHolderLabelRect(width, dpi()), DT_SINGLELINE);
+    drawLine(dc, bodyFont.get(), kDonateMutedInk, shown(kDonateHolderLabel), donateHolderLabelRect(width, dpi()), DT_SINGLELINE);
     if (details.holder.empty()) {
-        drawLine(dc, titleFont.get(), kDonateMutedInk, kDonateMissingHolder, donateHolderRect(width, dpi()), DT_SINGLELINE);
+        drawLine(dc, titleFont.get(), kDonateMutedInk, shown(kDonateMissingHolder), donateHolderRect(width, dpi()), DT_SINGLELINE);
     } else {
         drawLine(dc, titleFont.get(), kDonateInk, details.holder, donateHolderRect(width, dpi()), DT_SINGLELINE);
     }
@@ -131,17 +138,17 @@ void DonateWindow::copyNumber(int row) {
     if (!isRealCardNumber(digits) || !writeClipboardText(handle(), digits)) return;
 
     if (copiedIndex >= 0 && copiedIndex != row) {
-        SetDlgItemTextW(handle(), kFirstCopyButtonId + copiedIndex, kCopyButtonText);
+        SetDlgItemTextW(handle(), kFirstCopyButtonId + copiedIndex, shown(kCopyButtonText).c_str());
     }
     copiedIndex = row;
-    SetDlgItemTextW(handle(), kFirstCopyButtonId + row, kCopiedButtonText);
+    SetDlgItemTextW(handle(), kFirstCopyButtonId + row, shown(kCopiedButtonText).c_str());
     SetTimer(handle(), kFeedbackTimer, kCopiedFeedbackMilliseconds, nullptr);
 }
 
 void DonateWindow::endFeedback() {
     KillTimer(handle(), kFeedbackTimer);
     if (copiedIndex >= 0) {
-        SetDlgItemTextW(handle(), kFirstCopyButtonId + copiedIndex, kCopyButtonText);
+        SetDlgItemTextW(handle(), kFirstCopyButtonId + copiedIndex, shown(kCopyButtonText).c_str());
         copiedIndex = -1;
     }
 }

@@ -56,6 +56,13 @@ bool routeDialogKeys(MSG& message) {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) return false;
     const HWND root = GetAncestor(message.hwnd, GA_ROOT);
     if (root == nullptr || GetPropW(root, kDialogKeysProperty) == nullptr) return false;
+    if (message.message == WM_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+        const WPARAM key = message.wParam;
+        if (key == VK_TAB || key == VK_NEXT || key == VK_PRIOR) {
+            const bool forward = key == VK_TAB ? (GetKeyState(VK_SHIFT) & 0x8000) == 0 : key == VK_NEXT;
+            if (SendMessageW(root, WM_SWITCH_PAGE, forward ? 1 : 0, 0) != 0) return true;
+        }
+    }
     return IsDialogMessageW(root, &message) != FALSE;
 }
 

@@ -38,7 +38,10 @@ void sizeFrameForClient(HWND window, Size client, int dpi);
 
 // Windows that take the dialog keys: Tab and Shift+Tab move through the
 // controls with WS_TABSTOP in creation order, Enter presses the button the
-// window names in DM_GETDEFID, Esc sends IDCANCEL.
+// window names in DM_GETDEFID, Esc sends IDCANCEL. Ctrl+Tab and Ctrl+PageDown
+// (wParam 1), Ctrl+Shift+Tab and Ctrl+PageUp (wParam 0) send WM_SWITCH_PAGE;
+// a window with pages answers TRUE, others let the key go on.
+inline constexpr UINT WM_SWITCH_PAGE = WM_APP + 0x100;
 void enableDialogKeys(HWND window);
 // True when the message was a key for such a window and has been handled.
 bool routeDialogKeys(MSG& message);

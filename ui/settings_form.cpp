@@ -1,7 +1,9 @@
 #include "ui/settings_form.h"
 
 #include "diag/encoding.h"
-#include "settings/settings_text.h"
+#include "model/model_output.h"
+#include "settings/setting_fields.h"
+#include "ui/interface_script.h"
 
 Rect scaledControlRect(const SettingsControl& control, int dpi) {
     const int x = scaled(control.x, dpi);
@@ -9,36 +11,37 @@ Rect scaledControlRect(const SettingsControl& control, int dpi) {
     return {x, y, x + scaled(control.width, dpi), y + scaled(control.height, dpi)};
 }
 
-namespace {
+Size settingsClientSize(int dpi) { return {scaled(kSettingsClient.width, dpi), scaled(kSettingsClient.height, dpi)}; }
 
-// A combo box of three choices: its selection, or the first for none (-1) or one out of range.
-int choiceOfThree(int selection) { return selection >= 0 && selection <= 2 ? selection : 0; }
+Rect scaledRect(const Rect& units, int dpi) {
+    return {scaled(units.left, dpi), scaled(units.top, dpi), scaled(units.right, dpi), scaled(units.bottom, dpi)};
+}
 
-}  // namespace
+int nextPage(int page, bool forward) { return (page + (forward ? 1 : kPageCount - 1)) % kPageCount; }
 
-Size settingsClientSize(int dpi) { return {scaled(774, dpi), scaled(562, dpi)}; }
-
+// The device's own name stays as Windows gives it; our tags follow the
+// interface's language.
 std::wstring microphoneItemText(const MicDevice& device) {
-    std::wstring text = device.name;
+    std::wstring tags;
     switch (device.kind) {
     case MicKind::Loopback:
-        text += L"   [mikrofon emas!]";
+        tags += L"   [mikrofon emas!]";
         break;
     case MicKind::Headset:
-        text += L"   [sifat past]";
+        tags += L"   [sifat past]";
         break;
     case MicKind::Virtual:
-        text += L"   [virtual]";
+        tags += L"   [virtual]";
         break;
     case MicKind::Normal:
         break;
     }
-    if (device.isDefault) text += L"   (standart)";
-    return text;
+    if (device.isDefault) tags += L"   (standart)";
+    return device.name + shown(tags);
 }
 
 std::vector<std::wstring> microphoneItems(const std::vector<MicDevice>& devices) {
-    std::vector<std::wstring> items{kSystemDefaultMicItem};
+    std::vector<std::wstring> items{shown(kSystemDefaultMicItem)};
     for (const MicDevice& device : devices) items.push_back(microphoneItemText(device));
     return items;
 }
@@ -54,12 +57,12 @@ int microphoneSelection(const std::vector<MicDevice>& devices, const std::wstrin
 std::wstring microphoneWarning(const std::vector<MicDevice>& devices, int selection) {
     if (selection > 0) {
         const auto index = static_cast<std::size_t>(selection - 1);
-        return index < devices.size() ? warningText(devices[index]) : std::wstring();
+        return index < devices.size() ? shown(warningText(devices[index])) : std::wstring();
     }
     if (selection == 0) {
         for (const MicDevice& device : devices) {
             if (device.isDefault && device.kind != MicKind::Normal) {
-                return L"Tizim standarti: " + device.name + L"\n" + warningText(device);
+                return shown(L"Tizim standarti: ") + device.name + L"\n" + shown(warningText(device));
             }
         }
     }
@@ -104,32 +107,17 @@ FormOutcome settingsFromForm(const Settings& copy, const SettingsForm& form, con
         s.deviceId.clear();
         s.deviceName.clear();
     }
-    s.insertMode = form.modeSelection == 1 ? InsertMode::Type : InsertMode::Paste;
-    s.autoStart = form.autoStart;
-    s.useGpu = form.useGpu;
-    s = withTextChoices(s, form);
-    s.hotkeyMode = static_cast<HotkeyMode>(choiceOfThree(form.hotkeyModeSelection));
-    s.cancelKey = form.cancelKey;
-    s.sounds = form.sounds;
-    s.history = form.history;
-    s.vocabulary = vocabularyFromField(form.vocabulary);
+    s = withFormValues(s, form);
     return outcome;
 }
 
-std::wstring vocabularyFromField(const std::wstring& field) {
-    const std::wstring line = oneLineValue(field);
-    const auto isEdge = [](wchar_t c) { return c == L' ' || c == L',' || c == L'\t'; };
-    std::size_t first = 0, last = line.size();
-    while (first < last && isEdge(line[first])) ++first;
-    while (last > first && isEdge(line[last - 1])) --last;
-    return line.substr(first, last - first);
-}
-
-Settings withTextChoices(Settings copy, const SettingsForm& form) {
-    copy.textScript = static_cast<TextScript>(choiceOfThree(form.scriptSelection));
-    copy.textApostrophe = static_cast<TextApostrophe>(choiceOfThree(form.apostropheSelection));
-    copy.textTrailingSpace = form.trailingSpace;
-    copy.textSpokenBreaks = form.spokenBreaks;
+Settings withFormValues(Settings copy, const SettingsForm& form) {
+    for (const auto& [key, value] : form.numbers) {
+        if (const SettingField* field = findSettingField(key)) readFormNumber(*field, value, copy);
+    }
+    for (const auto& [key, value] : form.texts) {
+        if (const SettingField* field = findSettingField(key)) readFormText(*field, value, copy);
+    }
     return copy;
 }
 
@@ -152,7 +140,7 @@ std::wstring modelImportFailureText(int exitCode, const std::string& detail) {
         {"all-F32", L"F32 turidagi model fayllari ishlamaydi: f16 yoki q8_0 modelini tanlang."},
     };
     std::wstring reason;
-    if (exitCode == 3) {
+    if (exitCode == kConvertCannotWrite) {
         reason = L"Modelni yozib bo'lmadi. Diskda joy bormi?";
     } else {
         reason = L"Model yaroqsiz: fayllar to'liq yuklanmagan yoki whisper modeli emas.";

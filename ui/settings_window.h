@@ -1,8 +1,9 @@
 #pragma once
-// The program's only form: hotkey, microphone, insertion method, autostart,
-// graphics card, the model file in use (and a new one picked, imported in
-// the background), and the way to the donation window. Created on first
-// use, afterwards only hidden and shown. GUI thread only.
+// The program's only form, in pages: how a take is dictated (hotkey,
+// microphone), how the text is written, the model (the file in use, a new
+// one picked and imported in the background, the graphics card), and the
+// rest (autostart, the way to the donation window). Created on first use,
+// afterwards only hidden and shown. GUI thread only.
 
 #include <functional>
 #include <optional>
@@ -77,6 +78,8 @@ private:
     bool createWindow();
     void layoutControls();
     void rebuildForDpi();
+    void showPage(int page, bool focusPage = false);
+    void showTexts();
     void loadControls();
     void fillMicrophones();
     void updateMicWarning();
@@ -94,6 +97,7 @@ private:
     SettingsSurroundings surroundings;
     HINSTANCE instance = nullptr;
     Settings settings;
+    int currentPage = 0;
     std::vector<MicDevice> devices;
     std::function<void(const Settings&)> onSaved;
     std::function<std::wstring(const Settings&)> takeHotkey;

@@ -1,9 +1,13 @@
 #include "ui/settings_window.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include "diag/encoding.h"
 #include "diag/log.h"
+#include "settings/setting_fields.h"
+#include "ui/interface_script.h"
 #include "ui/settings_form.h"
 
 namespace {
@@ -34,6 +38,9 @@ DWORD styleBits(ControlStyle style) {
         return SS_PATHELLIPSIS | SS_NOPREFIX;
     case ControlStyle::WorkButton:
         return WS_TABSTOP;
+    case ControlStyle::PageTabs:
+        return TCS_FOCUSNEVER;
+    case ControlStyle::WorkText:
     case ControlStyle::Progress:
     case ControlStyle::Plain:
         break;
@@ -57,7 +64,7 @@ void SettingsWindow::setOnGpuRecheck(std::function<void()> callback) { onGpuRech
 void SettingsWindow::showRecognitionDevice() {
     if (handle() == nullptr) return;
     const std::wstring line = surroundings.recognitionDevice ? surroundings.recognitionDevice(settings.useGpu) : L"";
-    SetDlgItemTextW(handle(), kGpuStatusId, line.c_str());
+    SetDlgItemTextW(handle(), kGpuStatusId, shown(line).c_str());
 }
 
 WindowClassLook SettingsWindow::windowClassLook() {
@@ -65,27 +72,49 @@ WindowClassLook SettingsWindow::windowClassLook() {
 }
 
 bool SettingsWindow::createWindow() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     if (!createObjectWindow(instance, 0, kSettingsTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr))
         return false;
     handOver.open(handle(), WM_IMPORT_DONE);
     for (const SettingsControl& entry : kSettingsControls) {
-        const DWORD shown = showsOnlyWhileImporting(entry.style) ? 0 : WS_VISIBLE;
-        CreateWindowExW(0, entry.className, entry.text, WS_CHILD | shown | styleBits(entry.style), 0, 0, 0, 0,
-                        handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
+        CreateWindowExW(0, entry.className, entry.text, WS_CHILD | styleBits(entry.style), 0, 0, 0, 0, handle(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
     }
-    const HWND modes = control(kModeComboId);
-    for (const wchar_t* item : kInsertModeItems) SendMessageW(modes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    for (const wchar_t* item : kScriptItems)
-        SendMessageW(control(kScriptComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    for (const wchar_t* item : kApostropheItems)
-        SendMessageW(control(kApostropheComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    for (const wchar_t* item : kHotkeyModeItems)
-        SendMessageW(control(kHotkeyModeComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (int page = 0; page < kPageCount; ++page) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(kPageNames[page]);
+        SendMessageW(control(kPageTabsId), TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
+    }
     rebuildForDpi();
+    showPage(0);
     enableDialogKeys(handle());
     return true;
+}
+
+// The controls of the chosen page and those under every page show; the rest
+// hide. Focus never stays on a hidden control; a page the user goes to
+// takes it on its first control.
+void SettingsWindow::showPage(int page, bool focusPage) {
+    currentPage = page;
+    SendMessageW(control(kPageTabsId), TCM_SETCURSEL, page, 0);
+    HWND child = GetWindow(handle(), GW_CHILD);
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (child == nullptr) break;
+        const bool shown = showsOnPage(entry, page) && (!showsOnlyWhileImporting(entry.style) || import.running());
+        ShowWindow(child, shown ? SW_SHOWNA : SW_HIDE);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    const HWND focus = GetFocus();
+    const bool hiddenFocus = focus != nullptr && IsChild(handle(), focus) && !IsWindowVisible(focus);
+    if (focusPage || hiddenFocus) {
+        const auto first = std::find_if(kSettingsControls.begin(), kSettingsControls.end(), [page](const SettingsControl& c) {
+            return showsOnPage(c, page) && isTabStop(c.style) && !showsOnlyWhileImporting(c.style);
+        });
+        if (first != kSettingsControls.end()) SetFocus(control(first->id));
+    }
 }
 
 // The frame, every control's place (the table's, scaled) and the font at the
@@ -102,6 +131,36 @@ void SettingsWindow::layoutControls() {
     }
 }
 
+// Every fixed text in the interface's language, as the window opens: a
+// language chosen at the last save shows from then on.
+void SettingsWindow::showTexts() {
+    SetWindowTextW(handle(), shown(kSettingsTitle).c_str());
+    HWND child = GetWindow(handle(), GW_CHILD);
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (child == nullptr) break;
+        if (entry.text[0] != L'\0') SetWindowTextW(child, shown(entry.text).c_str());
+        if (!entry.items.empty()) {
+            const LRESULT chosen = SendMessageW(child, CB_GETCURSEL, 0, 0);
+            SendMessageW(child, CB_RESETCONTENT, 0, 0);
+            // The languages are named each in its own script.
+            for (const wchar_t* item : entry.items) {
+                const std::wstring text = entry.id == kLanguageComboId ? std::wstring(item) : shown(item);
+                SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            }
+            SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+        }
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    const HWND tabs = control(kPageTabsId);
+    for (int page = 0; page < kPageCount; ++page) {
+        std::wstring name = shown(kPageNames[page]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = name.data();
+        SendMessageW(tabs, TCM_SETITEMW, page, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 void SettingsWindow::rebuildForDpi() {
     font = createUiFont(kSettingsFontSize, 400, dpi());
     layoutControls();
@@ -113,6 +172,7 @@ void SettingsWindow::open(HINSTANCE moduleInstance, const Settings& current) {
         instance = moduleInstance;
         if (!createWindow()) return;
     }
+    showTexts();
     loadControls();
     centreOnCursorMonitor();
     bringToFront();
@@ -120,23 +180,23 @@ void SettingsWindow::open(HINSTANCE moduleInstance, const Settings& current) {
 
 void SettingsWindow::loadControls() {
     SendMessageW(control(kHotkeyControlId), HKM_SETHOTKEY, hotkeyControlValue(settings.vk, settings.modifiers), 0);
-    SendMessageW(control(kModeComboId), CB_SETCURSEL, settings.insertMode == InsertMode::Type ? 1 : 0, 0);
+    CheckDlgButton(handle(), kHotkeyWinBoxId, (settings.modifiers & kModifierWin) ? BST_CHECKED : BST_UNCHECKED);
+    for (const SettingsControl& entry : kSettingsControls) {
+        const SettingField* field = entry.setting != nullptr ? findSettingField(entry.setting) : nullptr;
+        if (field == nullptr) continue;
+        if (field->kind == SettingKind::Text) {
+            SetDlgItemTextW(handle(), entry.id, (settings.*field->text).c_str());
+        } else if (entry.style == ControlStyle::CheckBox) {
+            CheckDlgButton(handle(), entry.id, formNumber(*field, settings) != 0 ? BST_CHECKED : BST_UNCHECKED);
+        } else {
+            SendMessageW(control(entry.id), CB_SETCURSEL, static_cast<WPARAM>(formNumber(*field, settings)), 0);
+        }
+    }
     // The box shows what the Run key really holds, not what the file says.
     const bool autostart = surroundings.isAutostartEnabled && surroundings.isAutostartEnabled();
     CheckDlgButton(handle(), kAutostartBoxId, autostart ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(handle(), kGpuBoxId, settings.useGpu ? BST_CHECKED : BST_UNCHECKED);
     const std::wstring model = surroundings.describeModel ? surroundings.describeModel() : L"";
-    SetDlgItemTextW(handle(), kModelFileId, model.c_str());
-    SendMessageW(control(kScriptComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.textScript), 0);
-    SendMessageW(control(kApostropheComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.textApostrophe), 0);
-    CheckDlgButton(handle(), kTrailingSpaceBoxId, settings.textTrailingSpace ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(handle(), kSpokenBreaksBoxId, settings.textSpokenBreaks ? BST_CHECKED : BST_UNCHECKED);
-    SendMessageW(control(kHotkeyModeComboId), CB_SETCURSEL, static_cast<WPARAM>(settings.hotkeyMode), 0);
-    CheckDlgButton(handle(), kCancelKeyBoxId, settings.cancelKey ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(handle(), kHotkeyWinBoxId, (settings.modifiers & kModifierWin) ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(handle(), kSoundsBoxId, settings.sounds ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(handle(), kHistoryBoxId, settings.history ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemTextW(handle(), kVocabularyEditId, settings.vocabulary.c_str());
+    SetDlgItemTextW(handle(), kModelFileId, shown(model).c_str());
     showRecognitionDevice();
     updateTextExample();
     fillMicrophones();
@@ -145,28 +205,27 @@ void SettingsWindow::loadControls() {
 SettingsForm SettingsWindow::readForm() const {
     SettingsForm form;
     form.hotkey = static_cast<std::uint16_t>(SendMessageW(control(kHotkeyControlId), HKM_GETHOTKEY, 0, 0));
-    form.micSelection = static_cast<int>(SendMessageW(control(kMicComboId), CB_GETCURSEL, 0, 0));
-    form.modeSelection = static_cast<int>(SendMessageW(control(kModeComboId), CB_GETCURSEL, 0, 0));
-    form.autoStart = IsDlgButtonChecked(handle(), kAutostartBoxId) == BST_CHECKED;
-    form.useGpu = IsDlgButtonChecked(handle(), kGpuBoxId) == BST_CHECKED;
-    form.scriptSelection = static_cast<int>(SendMessageW(control(kScriptComboId), CB_GETCURSEL, 0, 0));
-    form.apostropheSelection = static_cast<int>(SendMessageW(control(kApostropheComboId), CB_GETCURSEL, 0, 0));
-    form.trailingSpace = IsDlgButtonChecked(handle(), kTrailingSpaceBoxId) == BST_CHECKED;
-    form.spokenBreaks = IsDlgButtonChecked(handle(), kSpokenBreaksBoxId) == BST_CHECKED;
-    form.hotkeyModeSelection = static_cast<int>(SendMessageW(control(kHotkeyModeComboId), CB_GETCURSEL, 0, 0));
-    form.cancelKey = IsDlgButtonChecked(handle(), kCancelKeyBoxId) == BST_CHECKED;
     form.hotkeyWin = IsDlgButtonChecked(handle(), kHotkeyWinBoxId) == BST_CHECKED;
-    form.sounds = IsDlgButtonChecked(handle(), kSoundsBoxId) == BST_CHECKED;
-    form.history = IsDlgButtonChecked(handle(), kHistoryBoxId) == BST_CHECKED;
-    form.vocabulary = windowText(control(kVocabularyEditId));
+    form.micSelection = static_cast<int>(SendMessageW(control(kMicComboId), CB_GETCURSEL, 0, 0));
+    for (const SettingsControl& entry : kSettingsControls) {
+        const SettingField* field = entry.setting != nullptr ? findSettingField(entry.setting) : nullptr;
+        if (field == nullptr) continue;
+        if (field->kind == SettingKind::Text) {
+            form.texts[entry.setting] = windowText(control(entry.id));
+        } else if (entry.style == ControlStyle::CheckBox) {
+            form.numbers[entry.setting] = IsDlgButtonChecked(handle(), entry.id) == BST_CHECKED ? 1 : 0;
+        } else {
+            form.numbers[entry.setting] = SendMessageW(control(entry.id), CB_GETCURSEL, 0, 0);
+        }
+    }
     return form;
 }
 
 // The example follows the choices as they are made, before anything is saved.
 void SettingsWindow::updateTextExample() {
     const std::wstring example =
-        surroundings.textExample ? surroundings.textExample(withTextChoices(settings, readForm())) : L"";
-    SetDlgItemTextW(handle(), kTextExampleId, example.c_str());
+        surroundings.textExample ? surroundings.textExample(withFormValues(settings, readForm())) : L"";
+    SetDlgItemTextW(handle(), kTextExampleId, shown(example).c_str());
 }
 
 void SettingsWindow::fillMicrophones() {
@@ -262,7 +321,8 @@ void SettingsWindow::showImportControls(bool importing) {
     SendMessageW(control(kModelProgressId), PBM_SETPOS, 0, 0);
     if (!importing) EnableWindow(choose, TRUE);
     for (const SettingsControl& entry : kSettingsControls) {
-        if (showsOnlyWhileImporting(entry.style)) ShowWindow(control(entry.id), importing ? SW_SHOWNA : SW_HIDE);
+        if (showsOnlyWhileImporting(entry.style))
+            ShowWindow(control(entry.id), importing && showsOnPage(entry, currentPage) ? SW_SHOWNA : SW_HIDE);
     }
     // Focus must not stay on a control that disappears or is disabled.
     const HWND focus = GetFocus();
@@ -287,7 +347,7 @@ void SettingsWindow::onImportDone(const ConvertOutcome& outcome) {
     }
     logLine(L"yangi model o'rnatildi");
     const std::wstring model = surroundings.describeModel ? surroundings.describeModel() : L"";
-    SetDlgItemTextW(handle(), kModelFileId, model.c_str());
+    SetDlgItemTextW(handle(), kModelFileId, shown(model).c_str());
     if (onModelReplaced) onModelReplaced();
 }
 
@@ -349,7 +409,7 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
             import.stop();
             return 0;
         case kGpuRecheckButtonId:
-            SetDlgItemTextW(hwnd, kGpuStatusId, kGpuRecheckingText);
+            SetDlgItemTextW(hwnd, kGpuStatusId, shown(kGpuRecheckingText).c_str());
             if (onGpuRecheck) onGpuRecheck();
             return 0;
         default:
@@ -369,6 +429,15 @@ LRESULT SettingsWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_NEXTDLGCTL:
         moveDialogFocus(hwnd, wParam, lParam);
         return 0;
+    case WM_SWITCH_PAGE:  // Ctrl+Tab, Ctrl+Shift+Tab
+        showPage(nextPage(currentPage, wParam != 0), true);
+        return TRUE;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == static_cast<UINT_PTR>(kPageTabsId) && header->code == TCN_SELCHANGE)
+            showPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)), true);
+        return 0;
+    }
     case WM_CTLCOLORSTATIC: {
         const HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkMode(dc, TRANSPARENT);

@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 
 #include "diag/log.h"
+#include "ui/interface_script.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void StatusOverlay::createFonts() {
 void StatusOverlay::show(OverlayKind newKind, const std::wstring& newText, int timeoutMilliseconds) {
     if (handle() == nullptr) return;
     kind = newKind;
-    text = newText;
+    text = shown(newText);
     // Screen readers (and tests in other processes) read the message as the title.
     SetWindowTextW(handle(), text.c_str());
     KillTimer(handle(), kHideTimer);

@@ -328,3 +328,33 @@ TEST_F(AppStory, AModelThatDoesNotLoadIsToldAtStartAndTheTipSaysSoUntilItLoads) 
     EXPECT_TRUE(pumpUntil([&] { return lastTip() == kIdleTip; }));
     EXPECT_TRUE(service->modelIsLoaded());
 }
+
+// Cyrillic chosen in the settings: the tray menu, the tooltip and the strip
+// (whose window text a screen reader reads) speak it; Latin saved in the
+// settings window shows in the very next menu, without a restart.
+TEST_F(AppStory, TheInterfaceInCyrillicAndBackToLatinWithoutARestart) {
+    if (!haveAudioHarness()) GTEST_SKIP() << "needs tests/harness/session.sh --audio --display";
+    restartWith([](Settings& s) { s.interfaceLanguage = InterfaceLanguage::Cyrillic; });
+    std::vector<std::wstring> items;
+    for (const MenuItem& item : openTrayMenu()) items.push_back(item.text);
+    EXPECT_EQ(items, (std::vector<std::wstring>{L"Диктовка  (Ctrl+Alt+D)", L"Охирги матнни нусхалаш", L"Охирги матнлар",
+                                                L"", L"Созламалар…", L"Лог файлини очиш…", L"", L"Чиқиш"}));
+    startTake();
+    EXPECT_EQ(lastTip(), L"Ёзилмоқда…  (Ctrl+Alt+D — тўхтатиш)");
+    EXPECT_EQ(overlayText(), L"Ёзилмоқда…  (Ctrl+Alt+D)");
+    EXPECT_EQ(windowText(app->statusOverlay().handle()), overlayText());
+    SendMessageW(app->window(), WM_HOTKEY, HOTKEY_ID, 0);  // a moment of silence
+    EXPECT_TRUE(overlayText() == L"Микрофон жим — сигнал йўқ" || overlayText() == L"Жуда қисқа — камида 1 сония гапиринг")
+        << toUtf8(overlayText());
+
+    SettingsWindow& settings = app->settingsForm();
+    SendMessageW(app->window(), WM_COMMAND, ID_SETTINGS, 0);
+    ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(settings.handle()) != FALSE; }));
+    EXPECT_EQ(windowText(settings.handle()), L"Vornika — Созламалар");
+    EXPECT_EQ(windowText(GetDlgItem(settings.handle(), kSaveButtonId)), L"Сақлаш");
+    SendMessageW(GetDlgItem(settings.handle(), kLanguageComboId), CB_SETCURSEL, 0, 0);
+    SendMessageW(GetDlgItem(settings.handle(), kSaveButtonId), BM_CLICK, 0, 0);
+    ASSERT_FALSE(IsWindowVisible(settings.handle()));
+    EXPECT_EQ(openTrayMenu().back().text, L"Chiqish");
+    EXPECT_EQ(loadSettings().interfaceLanguage, InterfaceLanguage::Latin);
+}

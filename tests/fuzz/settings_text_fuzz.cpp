@@ -3,8 +3,9 @@
 // survive anything and always hand back a repaired record), and as the
 // description of a record that is written and read back, which must give
 // the same record except where the file format itself loses something:
-// blanks at the ends of strings, line breaks inside them, characters that
-// are not Unicode scalar values, and the four repairs.
+// blanks at the ends of strings, line breaks and other control characters
+// inside them, characters that are not Unicode scalar values, and the four
+// repairs.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -55,9 +56,11 @@ Settings someRecord(FuzzedDataProvider& in) {
 
 // What reading back is allowed to change.
 Settings afterReading(Settings s) {
-    s.label = trimBlanks(s.label);
-    s.deviceId = trimBlanks(s.deviceId);
-    s.deviceName = trimBlanks(s.deviceName);
+    // Every text is written on one line: breaks become ", ", other control
+    // characters spaces.
+    s.label = trimBlanks(oneLineValue(s.label));
+    s.deviceId = trimBlanks(oneLineValue(s.deviceId));
+    s.deviceName = trimBlanks(oneLineValue(s.deviceName));
     if (s.modifiers == 0) s.modifiers = 3;
     if (s.vk == 0) s.vk = 68;
     if (s.label.empty()) s.label = L"D";

@@ -1,8 +1,11 @@
 #include "settings/settings_text.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "diag/encoding.h"
+#include "settings/setting_fields.h"
 
 namespace {
 
@@ -25,7 +28,7 @@ TEST(SettingsText, NothingGivesTheDefaults) {
     EXPECT_EQ(s.idleUnloadSeconds, 180);
     EXPECT_FALSE(s.didOnboard);
     EXPECT_EQ(s, defaultSettings());
-    EXPECT_EQ(Settings{}.modifiers, 0u) << "only loading starts from Ctrl + Alt";
+    EXPECT_EQ(s, Settings{}) << "one default for a fresh record and for a missing file";
 }
 
 TEST(SettingsText, LinesAreTrimmedAndSplitAtTheFirstEquals) {
@@ -119,7 +122,7 @@ TEST(SettingsText, TextChoicesTakeOnlyTheirNumbersAndFlags) {
     EXPECT_FALSE(parsed(L"text.spokenBreaks=2").textSpokenBreaks);
 }
 
-TEST(SettingsText, WrittenFileIsTheTwentyTwoLines) {
+TEST(SettingsText, WrittenFileIsItsFixedLines) {
     Settings s = defaultSettings();
     s.didOnboard = true;
     EXPECT_EQ(toUtf8(composeSettingsText(s)),
@@ -145,7 +148,8 @@ TEST(SettingsText, WrittenFileIsTheTwentyTwoLines) {
               "sounds=0\n"
               "history=1\n"
               "vocabulary=\n"
-              "live.afterSeconds=20\n");
+              "live.afterSeconds=20\n"
+              "ui.language=0\n");
 }
 
 TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
@@ -176,6 +180,48 @@ TEST(SettingsText, WhatIsWrittenReadsBackEqual) {
     big.vk = 4294967295u;
     big.idleUnloadSeconds = 2147483647;
     EXPECT_EQ(parseSettingsText(composeSettingsText(big)), big);
+}
+
+// Every setting of the table, each changed away from its default alone:
+// the file names it once, reads it back, and leaves the others at theirs.
+TEST(SettingFields, EachSettingAloneRoundTripsThroughTheFile) {
+    std::set<std::wstring> keys;
+    for (const SettingField& field : settingFields()) {
+        EXPECT_TRUE(keys.insert(field.key).second) << toUtf8(field.key);
+        Settings changed;
+        if (field.kind == SettingKind::Text) {
+            changed.*field.text = L"Qiymat \u2014 \u0417\u043D\u0430\u0447 = 1";
+        } else if (field.kind == SettingKind::Choice) {
+            field.setNumber(changed, (field.number(changed) + 1) % field.choices);
+        } else if (field.kind == SettingKind::Flag) {
+            field.setNumber(changed, field.number(changed) == 0 ? 1 : 0);
+        } else {
+            const std::int64_t away = field.number(changed) == field.rule.max ? field.rule.min : field.rule.max;
+            field.setNumber(changed, away);
+        }
+        ASSERT_NE(changed, Settings{}) << toUtf8(field.key);
+        const std::wstring text = composeSettingsText(changed);
+        EXPECT_EQ(parseSettingsText(text), changed) << toUtf8(text);
+        const std::wstring line = std::wstring(L"\n") + field.key + L"=" + fileValue(field, changed) + L"\n";
+        EXPECT_NE(text.find(line), std::wstring::npos) << toUtf8(text);
+        Settings read;
+        readFileValue(field, fileValue(field, changed), read);
+        EXPECT_EQ(read, changed) << toUtf8(field.key);
+    }
+}
+
+// A value that ends up on a line of its own in the file: a line break in
+// any text (a device name, a label) cannot start a key of its own.
+TEST(SettingFields, NoTextBreaksItsLine) {
+    for (const SettingField& field : settingFields()) {
+        if (field.kind != SettingKind::Text) continue;
+        Settings s;
+        s.*field.text = L"a\nuseGpu=0\rsounds=1";
+        const Settings back = parseSettingsText(composeSettingsText(s));
+        EXPECT_TRUE(back.useGpu) << toUtf8(field.key);
+        EXPECT_FALSE(back.sounds) << toUtf8(field.key);
+        EXPECT_EQ(back.*field.text, L"a, useGpu=0, sounds=1") << toUtf8(field.key);
+    }
 }
 
 TEST(SettingsText, DictationChoicesAndAVocabularyTypedOverSeveralLines) {

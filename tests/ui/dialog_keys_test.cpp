@@ -1,7 +1,7 @@
 // What every window of the program shares, under Wine: the settings and
 // donation windows answer Tab, Shift+Tab, Enter and Esc typed on the
-// keyboard, and both rebuild their fonts and layout when moved to a monitor
-// of another scale.
+// keyboard (the settings' pages Ctrl+Tab and Ctrl+Shift+Tab too), and both
+// rebuild their fonts and layout when moved to a monitor of another scale.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/ui/window_driving.h"
+// After windows.h, which it needs.
+#include <commctrl.h>
 #include "ui/donate_window.h"
 #include "ui/settings_form.h"
 #include "ui/settings_window.h"
@@ -36,11 +38,31 @@ bool inFront(HWND window) {
     return pumpUntil([window] { return GetForegroundWindow() == window; }, 3s);
 }
 
-std::vector<int> settingsTabStops() {
+// The tab stops a page shows, with the buttons under every page.
+std::vector<int> settingsTabStops(int page) {
     std::vector<int> ids;
     for (const SettingsControl& entry : kSettingsControls) {
         // The import's stop button is hidden, so Tab passes it by.
-        if (isTabStop(entry.style) && !showsOnlyWhileImporting(entry.style)) ids.push_back(entry.id);
+        if (isTabStop(entry.style) && !showsOnlyWhileImporting(entry.style) && showsOnPage(entry, page))
+            ids.push_back(entry.id);
+    }
+    return ids;
+}
+
+// The controls that show, by id, in creation order.
+std::vector<int> shownControls(HWND window) {
+    std::vector<int> ids;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && GetDlgCtrlID(child) != kLabelId) ids.push_back(GetDlgCtrlID(child));
+    }
+    return ids;
+}
+
+std::vector<int> pageControls(int page) {
+    std::vector<int> ids;
+    for (const SettingsControl& entry : kSettingsControls) {
+        if (showsOnPage(entry, page) && !showsOnlyWhileImporting(entry.style) && entry.id != kLabelId)
+            ids.push_back(entry.id);
     }
     return ids;
 }
@@ -101,7 +123,7 @@ protected:
 
 TEST_F(DialogKeys, TabAndShiftTabFollowTheSettingsTableAndWrapAround) {
     openSettings();
-    const std::vector<int> order = settingsTabStops();
+    const std::vector<int> order = settingsTabStops(0);
     std::vector<int> forward;
     for (std::size_t i = 0; i <= order.size(); ++i) {
         pressKey(VK_TAB);
@@ -119,9 +141,38 @@ TEST_F(DialogKeys, TabAndShiftTabFollowTheSettingsTableAndWrapAround) {
     EXPECT_EQ(backward, (std::vector<int>{order.back(), order[order.size() - 2]}));
 }
 
+// The user goes through the pages with Ctrl+Tab and back with Ctrl+Shift+Tab:
+// each page shows its own controls alone, the focus lands on the page, a box
+// ticked with the space bar two pages on counts, and Enter saves.
+TEST_F(DialogKeys, CtrlTabGoesThroughThePagesAndEnterSavesWhatWasChangedOnAnyOfThem) {
+    openSettings();
+    const HWND window = settingsWindow.handle();
+    const HWND tabs = GetDlgItem(window, kPageTabsId);
+    std::vector<int> pages;
+    for (int step = 0; step < kPageCount; ++step) {
+        const int page = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+        pages.push_back(page);
+        EXPECT_EQ(shownControls(window), pageControls(page)) << page;
+        if (step > 0) EXPECT_TRUE(IsWindowVisible(GetFocus()) && IsChild(window, GetFocus())) << page;
+        pressKeyWith({VK_CONTROL}, VK_TAB);
+    }
+    EXPECT_EQ(pages, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0) << "round the strip";
+    pressKeyWith({VK_CONTROL, VK_SHIFT}, VK_TAB);
+    pressKeyWith({VK_CONTROL, VK_SHIFT}, VK_TAB);
+    ASSERT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 2);
+    while (focusedId() != kGpuBoxId && focusedId() != 0) pressKey(VK_TAB);
+    ASSERT_EQ(focusedId(), kGpuBoxId);
+    pressKey(VK_SPACE);
+    pressKey(VK_RETURN);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_TRUE(saved[0].useGpu);
+    EXPECT_FALSE(IsWindowVisible(window));
+}
+
 TEST_F(DialogKeys, EnterSavesAndEscCancelsTheSettings) {
     openSettings();
-    pressKey(VK_TAB);  // the microphone list: Enter is not its key
+    pressKey(VK_TAB);  // a check box: Enter is not its key
     CheckDlgButton(settingsWindow.handle(), kGpuBoxId, BST_CHECKED);
     pressKey(VK_RETURN);
     ASSERT_EQ(saved.size(), 1u);
@@ -161,20 +212,19 @@ TEST_F(DialogKeys, TheDonationWindowClosesOnEscAndOnEnterAndTabsThroughItsButton
 
 TEST_F(DialogKeys, ANewScaleRebuildsTheSettingsFontAndLayout) {
     openSettings();
-    // 125 %: at 150 % the window is taller than the test screen's 800 pixels.
-    moveToScale(settingsWindow.handle(), 120);
-    EXPECT_EQ(settingsWindow.dpi(), 120);
-    EXPECT_EQ(outerSize(settingsWindow.handle()), frameAround(settingsWindow.handle(), settingsClientSize(120), 120));
+    moveToScale(settingsWindow.handle(), 144);
+    EXPECT_EQ(settingsWindow.dpi(), 144);
+    EXPECT_EQ(outerSize(settingsWindow.handle()), frameAround(settingsWindow.handle(), settingsClientSize(144), 144));
     for (const int id : {kHotkeyControlId, kSaveButtonId, kDonateButtonId, kGpuBoxId}) {
         const HWND control = GetDlgItem(settingsWindow.handle(), id);
         EXPECT_EQ(placeInParent(control), scaledControlRect(*std::find_if(kSettingsControls.begin(), kSettingsControls.end(),
                                                                            [id](const SettingsControl& c) { return c.id == id; }),
-                                                              120))
+                                                              144))
             << id;
-        EXPECT_EQ(fontHeight(control), -scaled(kSettingsFontSize, 120)) << id;
+        EXPECT_EQ(fontHeight(control), -scaled(kSettingsFontSize, 144)) << id;
     }
     moveToScale(settingsWindow.handle(), 96);
-    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, 774, 562}));
+    EXPECT_EQ(clientRect(settingsWindow.handle()), (Rect{0, 0, kSettingsClient.width, kSettingsClient.height}));
     EXPECT_EQ(fontHeight(GetDlgItem(settingsWindow.handle(), kSaveButtonId)), -scaled(kSettingsFontSize, 96));
 }
 

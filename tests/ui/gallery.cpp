@@ -9,6 +9,7 @@
 
 #include "app/text_choice.h"
 #include "tests/ui/window_driving.h"
+#include "ui/interface_script.h"
 #include "ui/settings_form.h"
 #include "ui/settings_window.h"
 #include "ui/status_overlay.h"
@@ -73,8 +74,18 @@ int wmain(int argc, wchar_t** argv) {
     settings.textSpokenBreaks = true;
     // As a build without card numbers shows it, and as a distributor's would.
     SettingsWindow unconfigured(exampleSurroundings());
-    unconfigured.open(instance, settings);
-    capture(unconfigured.handle(), L"settings-window");
+    // Each page in each script the interface speaks.
+    const wchar_t* const pageNames[] = {L"settings-dictation", L"settings-text", L"settings-model", L"settings-general"};
+    for (const InterfaceLanguage language : {InterfaceLanguage::Cyrillic, InterfaceLanguage::Latin}) {
+        setInterfaceLanguage(language);
+        settings.interfaceLanguage = language;
+        unconfigured.open(instance, settings);
+        const std::wstring script = language == InterfaceLanguage::Cyrillic ? L"-cyrillic" : L"";
+        for (int page = 0; page < kPageCount; ++page) {
+            capture(unconfigured.handle(), (pageNames[page] + script).c_str());
+            SendMessageW(unconfigured.handle(), WM_SWITCH_PAGE, 1, 0);
+        }
+    }
     SendMessageW(unconfigured.handle(), WM_COMMAND, MAKEWPARAM(kDonateButtonId, BN_CLICKED), 0);
     capture(unconfigured.donateWindow().handle(), L"donate-window-without-cards");
     ShowWindow(unconfigured.donateWindow().handle(), SW_HIDE);

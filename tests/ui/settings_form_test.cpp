@@ -1,14 +1,16 @@
-// The settings form as values: control places at each DPI, the microphone
-// combo's items, selection and warning, the hotkey control's encoding, and
-// what "Saqlash" makes of the form.
+// The settings form as values: the pages' places at each scale, the
+// microphone combo's items, selection and warning, the hotkey control's
+// encoding, and what "Saqlash" makes of the form.
 
 #include "ui/settings_form.h"
 
+#include <algorithm>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include "diag/encoding.h"
+#include "settings/setting_fields.h"
 
 namespace {
 
@@ -32,39 +34,100 @@ std::wstring nameOf(std::uint32_t vk) { return L"<" + std::to_wstring(vk) + L">"
 
 }  // namespace
 
-TEST(SettingsControls, ScaleEachNumberByItselfAtEachDpi) {
-    EXPECT_EQ(settingsClientSize(96), (Size{774, 562}));
-    EXPECT_EQ(settingsClientSize(120), (Size{968, 703}));
-    EXPECT_EQ(settingsClientSize(144), (Size{1161, 843}));
-
-    const SettingsControl& save = controlWithId(kSaveButtonId);
-    EXPECT_EQ(scaledControlRect(save, 96), (Rect{560, 518, 652, 548}));
-    EXPECT_EQ(scaledControlRect(save, 120), (Rect{700, 648, 815, 686})) << "height 37.5 rounds up";
-    EXPECT_EQ(scaledControlRect(save, 144), (Rect{840, 777, 978, 822}));
-    const SettingsControl& hint = kSettingsControls[4];
-    EXPECT_EQ(scaledControlRect(hint, 120), (Rect{30, 90, 530, 110}));
-    const SettingsControl& micWarning = controlWithId(kMicWarningId);
-    EXPECT_EQ(scaledControlRect(micWarning, 144), (Rect{36, 240, 639, 318}));
+// Width of a text in the window's font, generously: 0.6 of the font's size a
+// character (Segoe UI's widest capitals are narrower), rounded up.
+int generousTextWidth(const wchar_t* text, int dpi) {
+    const int perCharacter = (scaled(kSettingsFontSize, dpi) * 6 + 9) / 10;
+    return static_cast<int>(std::wstring(text).size()) * perCharacter;
 }
 
-TEST(SettingsControls, OrderIdsAndTabStops) {
+// Room a control takes besides its text: a check box's box, a button's
+// edges, a combo's arrow.
+int chrome(const SettingsControl& control, int dpi) {
+    if (control.style == ControlStyle::CheckBox) return scaled(20, dpi);
+    if (std::wstring(control.className) == L"BUTTON") return scaled(16, dpi);
+    if (std::wstring(control.className) == L"COMBOBOX") return scaled(26, dpi);
+    return 0;
+}
+
+bool overlap(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// A combo box's closed height; its table height includes the list.
+Rect closedRect(const SettingsControl& control, int dpi) {
+    Rect r = scaledControlRect(control, dpi);
+    if (std::wstring(control.className) == L"COMBOBOX") r.bottom = r.top + scaled(26, dpi);
+    return r;
+}
+
+// At each scale a user may choose: every control inside the area of its page,
+// no two controls of one page on top of each other, every fixed text (and
+// every combo item) within its control, and the window within a 1366x768
+// screen at 150 %.
+TEST(SettingsPages, EachPageFitsAtEveryScaleWithNothingClippedOrOverlapping) {
+    for (const int dpi : {96, 120, 144, 192}) {
+        const Size client = settingsClientSize(dpi);
+        const Rect pageArea = scaledRect(kSettingsPageArea, dpi);
+        for (std::size_t i = 0; i < kSettingsControls.size(); ++i) {
+            const SettingsControl& c = kSettingsControls[i];
+            const Rect place = closedRect(c, dpi);
+            const std::string name = toUtf8(c.text) + " #" + std::to_string(c.id) + " at " + std::to_string(dpi);
+            const Rect area = c.page == SettingsPage::Everywhere ? Rect{0, 0, client.width, client.height} : pageArea;
+            EXPECT_TRUE(place.left >= area.left && place.top >= area.top && place.right <= area.right &&
+                        place.bottom <= area.bottom)
+                << name;
+            if (c.text[0] != L'\0' && c.style != ControlStyle::OwnerDrawnButton)
+                EXPECT_LE(generousTextWidth(c.text, dpi) + chrome(c, dpi), place.width()) << name;
+            for (const wchar_t* item : c.items)
+                EXPECT_LE(generousTextWidth(item, dpi) + chrome(c, dpi), place.width()) << toUtf8(item);
+            for (std::size_t j = i + 1; j < kSettingsControls.size(); ++j) {
+                const SettingsControl& other = kSettingsControls[j];
+                const bool together = c.page == other.page || c.page == SettingsPage::Everywhere ||
+                                      other.page == SettingsPage::Everywhere;
+                EXPECT_FALSE(together && overlap(place, closedRect(other, dpi))) << name << " / #" << other.id;
+            }
+        }
+    }
+    // 150 %: the taskbar takes 72 pixels, a caption and borders about 40.
+    const Size at150 = settingsClientSize(144);
+    EXPECT_LE(at150.width + 16, 1366);
+    EXPECT_LE(at150.height + 40, 768 - 72);
+}
+
+TEST(SettingsPages, IdsTabStopsNamesAndPages) {
     std::set<int> ids;
     std::set<int> tabStops;
-    for (const SettingsControl& entry : kSettingsControls) {
-        if (entry.id != kLabelId) {
-            EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
-        }
+    std::set<std::wstring> shownSettings;
+    for (std::size_t i = 0; i < kSettingsControls.size(); ++i) {
+        const SettingsControl& entry = kSettingsControls[i];
+        if (entry.id != kLabelId) EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
         if (isTabStop(entry.style)) tabStops.insert(entry.id);
-        // Every control fits the client area at 96 DPI.
-        EXPECT_LE(entry.x + entry.width, 774);
-        EXPECT_LE(entry.y + entry.height, 562) << entry.id;
+        if (entry.setting != nullptr) {
+            const SettingField* field = findSettingField(entry.setting);
+            ASSERT_NE(field, nullptr) << toUtf8(entry.setting);
+            EXPECT_TRUE(shownSettings.insert(entry.setting).second) << toUtf8(entry.setting);
+            if (field->kind == SettingKind::Choice) EXPECT_EQ(entry.items.size(), static_cast<std::size_t>(field->choices));
+        }
+        // A control without a text of its own is named by the label before it.
+        const std::wstring kind = entry.className;
+        if (kind == L"COMBOBOX" || kind == L"EDIT" || kind == L"msctls_hotkey32" || kind == L"msctls_progress32") {
+            ASSERT_GT(i, 0u);
+            const SettingsControl& label = kSettingsControls[i - 1];
+            EXPECT_TRUE(std::wstring(label.className) == L"STATIC" && label.text[0] != L'\0' && label.page == entry.page)
+                << entry.id;
+        }
     }
-    EXPECT_EQ(ids.size(), 27u);
     EXPECT_EQ(tabStops, (std::set<int>{201, 203, 204, 205, 206, 207, 209, 211, 213, 214, 215, 216, 217, 219, 220, 221,
-                                       222, 223, 225, 226}));
-    EXPECT_EQ(kSettingsControls[1].id, kHotkeyControlId);
-    EXPECT_EQ(kSettingsControls.back().id, kCancelButtonId);
-    EXPECT_EQ(std::wstring(controlWithId(kDonateButtonId).text), L"\u2665  Donat qilish");
+                                       222, 223, 225, 226, 229}));
+    for (int page = 0; page < kPageCount; ++page) {
+        EXPECT_EQ(nextPage(nextPage(page, true), false), page);
+        EXPECT_TRUE(std::any_of(kSettingsControls.begin(), kSettingsControls.end(), [&](const SettingsControl& c) {
+            return c.page == static_cast<SettingsPage>(page) && isTabStop(c.style);
+        })) << "page " << page << " has somewhere for the focus";
+    }
+    EXPECT_EQ(nextPage(kPageCount - 1, true), 0);
+    EXPECT_EQ(nextPage(0, false), kPageCount - 1);
 }
 
 TEST(MicrophoneCombo, ItemsCarryTagsForKindAndDefault) {
@@ -123,16 +186,15 @@ TEST(HotkeyControl, ModifiersToFlagsAndBack) {
     EXPECT_EQ(hotkeyFromControlValue(0), std::nullopt);
 }
 
-TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
+TEST(SettingsFromForm, TheHotkeyAndTheMicrophoneAndThePassingThrough) {
     Settings copy;
-    copy.modifiers = 3;
     copy.idleUnloadSeconds = 600;
     copy.didOnboard = true;
     copy.deviceId = L"{usb}";
     copy.deviceName = L"Mikrofon (USB Audio)";
     const auto devices = someDevices();
 
-    SettingsForm form{hotkeyControlValue(0x78, 4), 2, 1, false, true};
+    SettingsForm form{hotkeyControlValue(0x78, 4), false, 2};
     FormOutcome outcome = settingsFromForm(copy, form, devices, nameOf);
     EXPECT_FALSE(outcome.hotkeyRejected);
     Settings expected = copy;
@@ -141,24 +203,15 @@ TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
     expected.label = L"<120>";
     expected.deviceId = L"{bt}";
     expected.deviceName = L"Headset (Hands-Free AG Audio)";
-    expected.insertMode = InsertMode::Type;
-    expected.autoStart = false;
-    expected.useGpu = true;
-    expected.cancelKey = false;
-    expected.history = false;
-    EXPECT_EQ(outcome.settings, expected);
+    EXPECT_EQ(outcome.settings, expected) << "no other control, nothing else changed";
 
     // A key without modifier: the old hotkey stays, everything else applies.
-    form = {hotkeyControlValue('K', 0), 0, 0, true, false};
+    form = {hotkeyControlValue('K', 0), false, 0};
     outcome = settingsFromForm(expected, form, devices, nameOf);
     EXPECT_TRUE(outcome.hotkeyRejected);
     EXPECT_EQ(outcome.settings.hotkeyLabel(), L"Shift+<120>");
     EXPECT_EQ(outcome.settings.deviceId, L"");
     EXPECT_EQ(outcome.settings.deviceName, L"");
-    EXPECT_EQ(outcome.settings.insertMode, InsertMode::Paste);
-    EXPECT_TRUE(outcome.settings.autoStart);
-    EXPECT_EQ(outcome.settings.idleUnloadSeconds, 600);
-    EXPECT_TRUE(outcome.settings.didOnboard);
 
     // No selection, or an item past the list: the system default.
     for (const int selection : {-1, 9}) {
@@ -182,32 +235,55 @@ TEST(SettingsFromForm, AppliesEachControlAndPassesTheRestThrough) {
     EXPECT_EQ(outcome.settings.modifiers, 8u);
 }
 
-TEST(SettingsFromForm, DictationChoicesAndTheOwnWordsField) {
-    SettingsForm form;
-    form.hotkeyModeSelection = 2;
-    form.cancelKey = false;
-    form.sounds = true;
-    form.history = true;
-    form.vocabulary = L"Toshkent\r\nAlisher Navoiy,\n";
-    const Settings s = settingsFromForm(Settings{}, form, {}, nameOf).settings;
-    EXPECT_EQ(s.hotkeyMode, HotkeyMode::Auto);
-    EXPECT_FALSE(s.cancelKey);
-    EXPECT_TRUE(s.sounds);
-    EXPECT_TRUE(s.history);
-    EXPECT_EQ(s.vocabulary, L"Toshkent, Alisher Navoiy");
-    form.hotkeyModeSelection = -1;  // no selection
-    EXPECT_EQ(settingsFromForm(Settings{}, form, {}, nameOf).settings.hotkeyMode, HotkeyMode::Toggle);
-
+// Every setting a control shows, changed in the form alone, comes out of it;
+// what a control cannot hold is kept as the file would keep it.
+TEST(SettingsFromForm, EachControlsSettingComesThroughTheForm) {
+    for (const SettingsControl& control : kSettingsControls) {
+        if (control.setting == nullptr) continue;
+        const SettingField& field = *findSettingField(control.setting);
+        SettingsForm form{hotkeyControlValue(kDefaultHotkeyVk, kDefaultHotkeyModifiers)};
+        Settings wanted;
+        if (field.kind == SettingKind::Text) {
+            wanted.*field.text = L"Toshkent, \u041D\u0430\u0432\u043E\u0438\u0439";
+            form.texts[control.setting] = wanted.*field.text;
+        } else {
+            field.setNumber(wanted, field.kind == SettingKind::Choice ? field.choices - 1 : !field.number(wanted));
+            form.numbers[control.setting] = formNumber(field, wanted);
+        }
+        wanted.label = nameOf(kDefaultHotkeyVk);
+        EXPECT_EQ(settingsFromForm(Settings{}, form, {}, nameOf).settings, wanted) << toUtf8(control.setting);
+    }
+    const struct {
+        const wchar_t* key;
+        std::int64_t shown;
+        std::int64_t kept;
+    } numbers[] = {
+        {L"hotkey.mode", -1, 0},  // no selection
+        {L"hotkey.mode", 3, 0},
+        {L"text.script", 2, 2},
+        {L"useGpu", 7, 1},
+        {L"live.afterSeconds", 3, 10},
+        {L"live.afterSeconds", -4, 20},
+        {L"idleUnloadSeconds", 5, 180},
+    };
+    for (const auto& n : numbers) {
+        const SettingsForm form{0, false, -1, {{n.key, n.shown}}};
+        EXPECT_EQ(findSettingField(n.key)->number(withFormValues(Settings{}, form)), n.kept) << toUtf8(n.key) << n.shown;
+    }
     const struct {
         const wchar_t* field;
         const wchar_t* kept;
     } fields[] = {
+        {L"Toshkent\r\nAlisher Navoiy,\n", L"Toshkent, Alisher Navoiy"},
         {L"", L""},
         {L" , \r\n\t", L""},
         {L"\u041D\u0430\u0432\u043E\u0438\u0439\nO\u02BBzbekiston", L"\u041D\u0430\u0432\u043E\u0438\u0439, O\u02BBzbekiston"},
         {L"a\r\rb", L"a, , b"},  // empty lines stay visible; the list reader skips them
     };
-    for (const auto& f : fields) EXPECT_EQ(vocabularyFromField(f.field), f.kept) << f.field;
+    for (const auto& f : fields) {
+        const SettingsForm form{0, false, -1, {}, {{L"vocabulary", f.field}}};
+        EXPECT_EQ(withFormValues(Settings{}, form).vocabulary, f.kept) << toUtf8(f.field);
+    }
 }
 
 // The default hotkey is written once; every place that shows or sets it agrees.

@@ -14,6 +14,7 @@
 #include "tests/support/temp_folder.h"
 #include "tools/testmodel/test_model.h"
 #include "tests/ui/window_driving.h"
+#include "ui/interface_script.h"
 #include "ui/settings_form.h"
 
 using namespace std::chrono_literals;
@@ -60,6 +61,7 @@ protected:
         s.modelTarget = [this] { return target; };
         s.textExample = [this](const Settings& shown) {
             exampleAskedFor.push_back(shown);
+            if (!surroundingsExample.empty()) return surroundingsExample;
             return L"namuna " + std::to_wstring(static_cast<int>(shown.textScript));
         };
         s.recognitionDevice = [this](bool useGpu) { return useGpu ? deviceLine : std::wstring(L"Qurilma: Protsessor"); };
@@ -96,6 +98,7 @@ protected:
     std::vector<Settings> saved;
     std::vector<ShownMessage> messages;
     std::vector<Settings> exampleAskedFor;
+    std::wstring surroundingsExample;  // the example line, when the test gives one
     std::wstring deviceLine = L"Videokarta: ishlamadi (drayver ishdan chiqdi, 0xC0000005) \u2014 Protsessor";
     SettingsWindow window;
 };
@@ -106,7 +109,7 @@ TEST_F(SettingsWindowTest, CreatesItsControlsInOrderWithTheirIdsStylesAndPlaces)
     open();
     ASSERT_NE(window.handle(), nullptr);
     EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Sozlamalar");
-    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, 774, 562}));
+    EXPECT_EQ(clientRect(window.handle()), (Rect{0, 0, kSettingsClient.width, kSettingsClient.height}));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -418,6 +421,12 @@ protected:
         HANDLE text = CreateFileW(notAModel.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         CloseHandle(text);
     }
+    // The model row is on its own page, where the user picks a model.
+    void open() {
+        SettingsWindowTest::open();
+        while (SendMessageW(control(kPageTabsId), TCM_GETCURSEL, 0, 0) != static_cast<int>(SettingsPage::Model))
+            SendMessageW(window.handle(), WM_SWITCH_PAGE, 1, 0);
+    }
     bool importShown() const { return IsWindowVisible(control(kModelProgressId)) != FALSE; }
     bool waitForTheImport() {
         return pumpUntil([this] { return !window.importRunning() && !importShown(); }, 60s);
@@ -542,4 +551,25 @@ TEST_F(SettingsWindowTest, TheDeviceLineShowsTheCardsVerdictAndTheButtonChecksAg
     stored.useGpu = false;
     open();
     EXPECT_EQ(windowText(control(kGpuStatusId)), L"Qurilma: Protsessor");
+}
+
+// The window opened after Cyrillic was chosen speaks it, down to the lines
+// it makes as it opens; the languages are named each in its own script.
+TEST_F(SettingsWindowTest, OpensInTheInterfacesLanguageOfTheMoment) {
+    struct LatinAfterwards {
+        ~LatinAfterwards() { setInterfaceLanguage(InterfaceLanguage::Latin); }
+    } restore;
+    surroundingsExample = L"Namuna: \u00ABYanvarda\u00BB";
+    setInterfaceLanguage(InterfaceLanguage::Cyrillic);
+    open();
+    EXPECT_EQ(windowText(window.handle()), L"Vornika \u2014 Созламалар");
+    EXPECT_EQ(windowText(control(kSaveButtonId)), L"Сақлаш");
+    EXPECT_EQ(windowText(control(kTextExampleId)), L"Намуна: \u00ABYanvarda\u00BB");
+    wchar_t item[64] = {};
+    SendMessageW(control(kLanguageComboId), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ(item, L"Lotin (O'zbekcha)");
+    ShowWindow(window.handle(), SW_HIDE);
+    setInterfaceLanguage(InterfaceLanguage::Latin);
+    open();
+    EXPECT_EQ(windowText(control(kSaveButtonId)), L"Saqlash");
 }

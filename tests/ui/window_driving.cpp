@@ -81,6 +81,14 @@ bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, 
 }
 
 void pressKey(WORD vk, bool withShift) {
+    if (withShift) {
+        pressKeyWith({VK_SHIFT}, vk);
+    } else {
+        pressKeyWith({}, vk);
+    }
+}
+
+void pressKeyWith(std::initializer_list<WORD> held, WORD vk) {
     std::vector<INPUT> inputs;
     const auto key = [&inputs](WORD code, DWORD flags) {
         INPUT input{};
@@ -89,10 +97,10 @@ void pressKey(WORD vk, bool withShift) {
         input.ki.dwFlags = flags;
         inputs.push_back(input);
     };
-    if (withShift) key(VK_SHIFT, 0);
+    for (const WORD down : held) key(down, 0);
     key(vk, 0);
     key(vk, KEYEVENTF_KEYUP);
-    if (withShift) key(VK_SHIFT, KEYEVENTF_KEYUP);
+    for (auto up = std::rbegin(held); up != std::rend(held); ++up) key(*up, KEYEVENTF_KEYUP);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     pumpMessagesFor(150ms);
 }

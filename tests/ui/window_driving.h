@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,8 @@ bool requestScreenPicture(const std::wstring& folder, const std::wstring& name, 
 // A key pressed and let go (with Shift held when asked), as the user types it,
 // into whichever window has the keyboard focus; then the message loop runs.
 void pressKey(WORD vk, bool withShift = false);
+// The same with these keys held down around it (VK_CONTROL, VK_SHIFT …).
+void pressKeyWith(std::initializer_list<WORD> held, WORD vk);
 
 // A hidden window of this process for the program's clipboard calls to be
 // opened as; it lasts as long as the process.
