@@ -31,6 +31,7 @@ constexpr ScriptPhrase kPhrases[] = {
     {L"Mikrofon ochilmadi"sv, L"Микрофон очилмади"sv},
     {L"Model yuklanmadi"sv, L"Модель юкланмади"sv},
     {L"Model topilmadi"sv, L"Модель топилмади"sv},
+    {L" MB)"sv, L" МБ)"sv},
     {L"Mikrofon jim — signal yo'q"sv, L"Микрофон жим — сигнал йўқ"sv},
     {L"Mikrofon jim"sv, L"Микрофон жим"sv},
     {L"Signal aniqlanmadi. Mikrofon ulanganini va Windows"sv, L"Сигнал аниқланмади. Микрофон уланганини ва Windows"sv},
