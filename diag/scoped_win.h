@@ -1,16 +1,18 @@
 #pragma once
 // The program's owners of Win32 resources, each defined once: kernel
-// handles, registry keys, global memory and its lock, CoTaskMem blocks, COM
-// interface pointers and COM initialisation, GDI objects and their
-// selection, painting, menus and windows. Each frees what it holds when
-// reset or destroyed; none is copyable.
+// handles, registry keys, WinHTTP handles and CNG hashes, global memory and
+// its lock, CoTaskMem blocks, COM interface pointers and COM initialisation,
+// GDI objects and their selection, painting, menus and windows. Each frees
+// what it holds when reset or destroyed; none is copyable.
 
 #include <memory>
 #include <type_traits>
 #include <utility>
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <objbase.h>
+#include <winhttp.h>
 
 // --- Kernel handles (a file, an event, a process) ---------------------------
 
@@ -29,6 +31,23 @@ struct RegistryKeyCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };
 using UniqueRegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegistryKeyCloser>;
+
+// --- WinHTTP sessions, connections and requests, and CNG hashing --------------
+
+struct InternetCloser {
+    void operator()(HINTERNET handle) const { WinHttpCloseHandle(handle); }
+};
+using UniqueInternet = std::unique_ptr<void, InternetCloser>;
+
+struct AlgorithmCloser {
+    void operator()(BCRYPT_ALG_HANDLE algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
+};
+using UniqueAlgorithm = std::unique_ptr<void, AlgorithmCloser>;
+
+struct HashDestroyer {
+    void operator()(BCRYPT_HASH_HANDLE hash) const { BCryptDestroyHash(hash); }
+};
+using UniqueHash = std::unique_ptr<void, HashDestroyer>;
 
 // --- Global memory (clipboard blocks) ----------------------------------------
 

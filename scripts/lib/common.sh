@@ -17,7 +17,7 @@ VORNIKA_APT_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xdotool xclip x11-utils
   pulseaudio pulseaudio-utils espeak-ng sox imagemagick fonts-dejavu-core
-  nsis zip unzip
+  nsis zip unzip python3
   glslc libvulkan-dev spirv-headers libvulkan1 mesa-vulkan-drivers
 )
 

@@ -5,7 +5,7 @@
 #   check-imports.sh OBJDUMP BIN_DIR
 set -uo pipefail
 objdump=$1 dir=$2
-allowed='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|dwmapi|ole32|oleaut32|uuid|ksuser|advapi32|msvcrt|shlwapi|uxtheme|winmm|version|wtsapi32|bcrypt|ws2_32|psapi|imm32|setupapi|dbghelp|ntdll|api-ms-win-[a-z0-9-]+|libwhisper|ggml|ggml-base|ggml-cpu(-[a-z0-9_]+)?|ggml-vulkan|vulkan-1)\.dll$'
+allowed='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|dwmapi|ole32|oleaut32|uuid|ksuser|advapi32|msvcrt|shlwapi|uxtheme|winmm|version|wtsapi32|bcrypt|winhttp|ws2_32|psapi|imm32|setupapi|dbghelp|ntdll|api-ms-win-[a-z0-9-]+|libwhisper|ggml|ggml-base|ggml-cpu(-[a-z0-9_]+)?|ggml-vulkan|vulkan-1)\.dll$'
 status=0 checked=0
 shopt -s nullglob
 for binary in "$dir"/*.exe "$dir"/*.dll "$dir"/gpu/*.dll; do

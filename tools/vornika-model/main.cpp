@@ -3,6 +3,7 @@
 //   vornika-model convert SRC_DIR OUT.bin [--type f16|q8_0|q5_0]   (default q8_0)
 //   vornika-model quantize IN.bin OUT.bin q8_0|q5_0
 //   vornika-model info MODEL.bin
+//   vornika-model download REPO_ID OUT.bin [options]   (download.h; the Windows build)
 // Paths in any script. stdout: info's `name value` lines. stderr: progress
 // (on a terminal) and what went wrong, naming the file.
 // Exit codes: 0 done, 2 bad input, 3 cannot write, 130 stopped by Ctrl+C.
@@ -17,13 +18,16 @@
 #include "model/model_info.h"
 #include "model/requantize.h"
 #include "tools/common/console.h"
+#include "tools/vornika-model/download.h"
 
 namespace {
 
 int usage() {
     std::fputs("usage: vornika-model convert SRC_DIR OUT.bin [--type f16|q8_0|q5_0]\n"
                "       vornika-model quantize IN.bin OUT.bin q8_0|q5_0\n"
-               "       vornika-model info MODEL.bin\n",
+               "       vornika-model info MODEL.bin\n"
+               "       vornika-model download REPO_ID OUT.bin [--revision REV] [--type q8_0|q5_0|f16]\n"
+               "                              [--hub URL] [--keep-checkpoint DIR]\n",
                stderr);
     return kConvertBadInput;
 }
@@ -105,5 +109,6 @@ int main(int argc, char** argv) {
     if (all[1] == "convert") return convert(args);
     if (all[1] == "quantize") return quantize(args);
     if (all[1] == "info") return info(args);
+    if (all[1] == "download") return downloadCommand(args);
     return usage();
 }
