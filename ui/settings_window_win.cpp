@@ -103,8 +103,8 @@ void SettingsWindow::showPage(int page, bool focusPage) {
     HWND child = GetWindow(handle(), GW_CHILD);
     for (const SettingsControl& entry : kSettingsControls) {
         if (child == nullptr) break;
-        const bool shown = showsOnPage(entry, page) && (!showsOnlyWhileImporting(entry.style) || import.running());
-        ShowWindow(child, shown ? SW_SHOWNA : SW_HIDE);
+        const bool visible = showsOnPage(entry, page) && (!showsOnlyWhileImporting(entry.style) || import.running());
+        ShowWindow(child, visible ? SW_SHOWNA : SW_HIDE);
         child = GetWindow(child, GW_HWNDNEXT);
     }
     const HWND focus = GetFocus();
