@@ -3,6 +3,7 @@
 // give a model, before anything is fetched.
 
 #include "model/download_plan.h"
+#include "model/known_models.h"
 
 #include <gtest/gtest.h>
 
@@ -113,4 +114,26 @@ TEST(DownloadPlan, NamesThatStayInTheFolderAndRepositoriesAndAddresses) {
     EXPECT_EQ(shardNotInPlan(plan, R"({"weight_map":{"a":"../../evil.safetensors"}})"), "../../evil.safetensors");
     EXPECT_EQ(shardNotInPlan(plan, R"({"weight_map":{"a":7}})"), "a");
     EXPECT_EQ(shardNotInPlan(plan, R"({"metadata":{}})"), "model.safetensors.index.json");
+}
+
+TEST(KnownModels, TheRecommendationFollowsTheComputer) {
+    constexpr std::uint64_t kGigabyte = 1024ull * 1024 * 1024;
+    const struct {
+        ComputerShape computer;
+        const char* base;
+    } cases[] = {
+        {{2, 4 * kGigabyte, false}, "small"},   // a two-core laptop
+        {{2, 16 * kGigabyte, false}, "small"},
+        {{8, 16 * kGigabyte, false}, "medium"},
+        {{4, 8 * kGigabyte - kGigabyte / 2, false}, "medium"},  // what Windows reports of 8 GB
+        {{2, 8 * kGigabyte, true}, "medium"},  // the card recognises
+        {{8, 4 * kGigabyte, true}, "small"},   // no room for the medium model
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(recommendedModel(c.computer).base, c.base) << c.computer.cores << " " << c.computer.memoryBytes;
+    }
+    for (const KnownModel& model : knownModels()) {
+        EXPECT_TRUE(isRepositoryId(model.repo)) << model.repo;
+        EXPECT_LT(model.modelBytes, model.downloadBytes) << model.repo;
+    }
 }

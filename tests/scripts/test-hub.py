@@ -10,15 +10,18 @@ small files from /{repo}/resolve/{commit}/{path}, and for .safetensors files a
 A file in the repository changes its behaviour:
   .gated              401 with X-Error-Code: GatedRepo
   .cut-once           the storage host cuts each file's first transfer half-way
+  .cut-random         ... at a random point instead
   .rate-limit-once    the first file list answers 429 with RateLimit t=1
 Unknown repositories answer 401 RepoNotFound. PORT_FILE gets "HUB STORAGE";
-ROOT/requests.log a line per request: its answer, path and Range header.
+ROOT/requests.log a line per request: its answer, path and Range header, and
+for the storage host's answers the bytes it sent.
 It stops by itself after 20 minutes.
 """
 import hashlib
 import http.server
 import json
 import os
+import random
 import sys
 import threading
 import urllib.parse
@@ -137,10 +140,12 @@ class Storage(Hub):
         self.end_headers()
         send = size - start
         with lock:
-            cut = os.path.exists(os.path.join(folder, ".cut-once")) and file not in cut_done
+            halfway = os.path.exists(os.path.join(folder, ".cut-once"))
+            anywhere = os.path.exists(os.path.join(folder, ".cut-random"))
+            cut = (halfway or anywhere) and file not in cut_done
             cut_done.add(file)
         if cut:
-            send = (size - start) // 2
+            send = (size - start) // 2 if halfway else random.randrange(1, size - start)
         with open(file, "rb") as f:
             f.seek(start)
             left = send
@@ -150,6 +155,8 @@ class Storage(Hub):
                     break
                 self.wfile.write(block)
                 left -= len(block)
+        with lock, open(os.path.join(ROOT, "requests.log"), "a") as log:
+            log.write("sent %s %d\n" % (self.path, send - left))
         if cut:
             self.close_connection = True
             self.connection.shutdown(2)

@@ -84,3 +84,8 @@ void benchText();
 // Platform parts.
 std::string runAndCapture(const std::string& commandLine);
 double peakResidentMegabytes();
+
+// A checkpoint downloaded from the hub at `hub` (repo, and cutRepo whose
+// storage cuts each file once at a random point): speed, peak memory, the
+// cut's cost and a stop's delay.
+void benchDownload(const std::string& hub, const std::string& repo, const std::string& cutRepo, int runs);

@@ -1,7 +1,8 @@
 // vornika-bench: conversion speed, engine overhead against the library,
 // recognition speed through the program's path, capture and the whole program.
-//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|live|capture|capture-prepared|program|checkpoint|text] [--models DIR]
-//                 [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]
+//   vornika-bench [--quick] [--only conversion|engine|recognition|quit|live|capture|capture-prepared|program|checkpoint|text|download] [--models DIR]
+//                 [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N] [--hub URL]
+// (--only download: scripts/bench-download starts the local hub and passes --hub.)
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     std::string only;
     double conversionSeconds = 1.0;
     int captureSeconds = 60;
+    std::string hub;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--child" && i + 3 < argc) return engineChild(argv[i + 1], argv[i + 2], std::atoi(argv[i + 3]));
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
             engine.runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--capture-seconds" && i + 1 < argc) {
             captureSeconds = std::atoi(argv[++i]);
+        } else if (arg == "--hub" && i + 1 < argc) {
+            hub = argv[++i];
         } else if (arg == "--program-threads") {
             engine.programThreads = true;
         } else if (arg == "--only" && i + 1 < argc) {
@@ -49,8 +53,8 @@ int main(int argc, char** argv) {
             std::stringstream list(argv[++i]);
             for (std::string p; std::getline(list, p, ',');) engine.presets.push_back(p);
         } else {
-            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|live|capture|capture-prepared|program|checkpoint|text] [--models DIR]\n"
-                       "                     [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N]\n",
+            std::fputs("usage: vornika-bench [--quick] [--only conversion|engine|recognition|quit|live|capture|capture-prepared|program|checkpoint|text|download] [--models DIR]\n"
+                       "                     [--presets tiny,base] [--runs N] [--program-threads] [--capture-seconds N] [--hub URL]\n",
                        stderr);
             return 2;
         }
@@ -65,6 +69,7 @@ int main(int argc, char** argv) {
     if (only == "program") benchProgram(5);
     // The medium preset's folder takes about 3 GB of disk in the models folder.
     if (only.empty() || only == "text") benchText();
+    if (only == "download") benchDownload(hub, "bench/big", "bench/cut", engine.runs);
     if (only == "checkpoint") benchCheckpoint(engine, engine.presets.size() == 1 ? engine.presets[0] : "medium");
     return 0;
 }
