@@ -153,7 +153,9 @@ TEST_F(DialogKeys, CtrlTabGoesThroughThePagesAndEnterSavesWhatWasChangedOnAnyOfT
         const int page = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
         pages.push_back(page);
         EXPECT_EQ(shownControls(window), pageControls(page)) << page;
-        if (step > 0) EXPECT_TRUE(IsWindowVisible(GetFocus()) && IsChild(window, GetFocus())) << page;
+        if (step > 0) {
+            EXPECT_TRUE(IsWindowVisible(GetFocus()) && IsChild(window, GetFocus())) << page;
+        }
         pressKeyWith({VK_CONTROL}, VK_TAB);
     }
     EXPECT_EQ(pages, (std::vector<int>{0, 1, 2, 3}));
