@@ -54,6 +54,13 @@ void benchDownload(const std::string& hub, const std::string& repo, const std::s
         speeds.push_back(static_cast<double>(total) / 1e6 / seconds);
     }
     figure("download_mb_per_s_median", median(speeds), "MB/s");
+    // The check alone, on the file just fetched: how much of the time it takes.
+    const fs::path weights = folder / "model.safetensors";
+    const auto hashStart = std::chrono::steady_clock::now();
+    const std::string digest = WindowsPartFile(weights).sha256();
+    const double hashSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - hashStart).count();
+    if (digest.empty()) std::fputs("sha256 could not be read\n", stderr);
+    figure("download_sha256_mb_per_s", static_cast<double>(fs::file_size(weights)) / 1e6 / hashSeconds, "MB/s");
     figure("download_peak_working_set", peakMegabytes(), "MB");
 
     // A cut at a random point (the hub's doing), then the resume.
