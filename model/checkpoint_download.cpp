@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -36,6 +37,13 @@ std::uint64_t sizeOf(const fs::path& path) {
     return error ? 0 : size;
 }
 
+// A plan file's bytes in the folder: all of it once checked and renamed,
+// else what its part file holds.
+std::uint64_t bytesThere(const fs::path& folder, const HubFile& file) {
+    const fs::path done = folder / file.name;
+    return sizeOf(done) == file.size ? file.size : std::min(sizeOf(fs::path(done) += ".part"), file.size);
+}
+
 DownloadOutcome failed(DownloadResult result, std::string detail, std::uint64_t fetchedTwice = 0) {
     return {result, PlanProblem::None, std::move(detail), fetchedTwice};
 }
@@ -66,9 +74,7 @@ DownloadOutcome fetchListing(const CheckpointDownload& download, HttpSource& sou
             if (listing.size() > kLargestListing) return failed(DownloadResult::HubFailed, download.repo + ": list too long");
             break;
         case 401:
-            return failed(reply.errorCode == "GatedRepo" || reply.errorCode.empty() ? DownloadResult::Gated
-                                                                                     : DownloadResult::NotFound,
-                          what);
+            return failed(downloadResultOf(unauthorisedResult(reply.errorCode)), what);
         case 404:
             return failed(DownloadResult::NotFound, what);
         case 429:
@@ -128,9 +134,10 @@ DownloadOutcome downloadCheckpoint(const CheckpointDownload& download, HttpSourc
 
     // What is there already: checked files under their names, parts beside them.
     DownloadProgress progress{0, plan.totalBytes()};
+    std::vector<std::uint64_t> there;  // each file's bytes, in plan order
     for (const HubFile& file : plan.files) {
-        const fs::path done = download.folder / file.name;
-        progress.done += sizeOf(done) == file.size ? file.size : std::min(sizeOf(fs::path(done) += ".part"), file.size);
+        there.push_back(bytesThere(download.folder, file));
+        progress.done += there.back();
     }
     if (freeSpace) {
         const std::optional<std::uint64_t> free = freeSpace(download.folder);
@@ -141,18 +148,14 @@ DownloadOutcome downloadCheckpoint(const CheckpointDownload& download, HttpSourc
     if (onProgress) onProgress(progress);
 
     std::uint64_t fetchedTwice = 0;
-    for (const HubFile& file : plan.files) {
+    for (std::size_t i = 0; i < plan.files.size(); ++i) {
+        const HubFile& file = plan.files[i];
         const fs::path done = download.folder / file.name;
         if (sizeOf(done) != file.size) {
             const fs::path partPath = fs::path(done) += ".part";
             fs::create_directories(done.parent_path(), error);
             std::unique_ptr<PartStore> part = makePart(partPath);
-            std::uint64_t others = 0;  // what the other files have, for the progress
-            for (const HubFile& other : plan.files) {
-                if (other.name == file.name) continue;
-                const fs::path path = download.folder / other.name;
-                others += sizeOf(path) == other.size ? other.size : std::min(sizeOf(fs::path(path) += ".part"), other.size);
-            }
+            const std::uint64_t others = progress.done - there[i];  // what the other files have
             const FileOutcome outcome =
                 downloadFile(file, fileUrl(download.hub, download.repo, plan.commit, file.name), source, *part,
                              [&](std::uint64_t bytes) {
@@ -165,6 +168,8 @@ DownloadOutcome downloadCheckpoint(const CheckpointDownload& download, HttpSourc
                 return failed(downloadResultOf(outcome.result), outcome.detail, fetchedTwice);
             fs::rename(partPath, done, error);
             if (error) return failed(DownloadResult::CannotWrite, done.string(), fetchedTwice);
+            there[i] = file.size;
+            progress.done = others + file.size;
         }
         if (file.name == "model.safetensors.index.json") {
             const std::string stray = shardNotInPlan(plan, readWhole(done).value_or(""));

@@ -9,15 +9,13 @@ FileOutcome ended(FileResult result, int status, std::string detail, std::uint64
     return {result, status, std::move(detail), fetchedTwice};
 }
 
-// The hub answers 401 for gated, private and missing repositories alike; the
-// error code tells them apart.
-FileResult unauthorised(const std::string& errorCode) {
+}  // namespace
+
+FileResult unauthorisedResult(std::string_view errorCode) {
     if (errorCode == "RepoNotFound" || errorCode == "EntryNotFound" || errorCode == "RevisionNotFound")
         return FileResult::NotFound;
     return FileResult::Gated;
 }
-
-}  // namespace
 
 int rateLimitSeconds(std::string_view header) {
     const std::size_t at = header.find("t=");
@@ -102,7 +100,7 @@ FileOutcome downloadFile(const HubFile& file, const std::string& url, HttpSource
                 return ended(FileResult::CannotWrite, lastStatus, file.name, fetchedTwice);
             continue;
         case 401:
-            return ended(unauthorised(reply.errorCode), 401, file.name + ": " + reply.errorCode, fetchedTwice);
+            return ended(unauthorisedResult(reply.errorCode), 401, file.name + ": " + reply.errorCode, fetchedTwice);
         case 403:  // a storage link that has expired: the hub's address gives a fresh one
             continue;
         case 404:

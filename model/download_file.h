@@ -75,6 +75,10 @@ inline constexpr int kAttemptsWithoutProgress = 4;
 inline constexpr int kLongestRateLimitWait = 300;
 inline constexpr int kRateLimitWaits = 10;
 
+// The hub answers 401 for gated, private and missing repositories alike;
+// X-Error-Code tells them apart (no code: private or gated).
+FileResult unauthorisedResult(std::string_view errorCode);
+
 // Seconds a RateLimit header asks to wait (its "t="); 60 when it does not say.
 int rateLimitSeconds(std::string_view header);
 

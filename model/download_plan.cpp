@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -40,6 +41,19 @@ std::string percentEncoded(std::string_view text) {
         }
     }
     return out;
+}
+
+// A name's parts between slashes, empty ones included ("a//b" has three).
+std::vector<std::string_view> slashParts(std::string_view name) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string_view::npos) end = name.size();
+        parts.push_back(name.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
 }
 
 std::string_view withoutTrailingSlash(std::string_view hub) {
@@ -83,13 +97,8 @@ bool isRepositoryId(std::string_view id) {
 
 bool isSafeFileName(std::string_view name) {
     if (name.empty() || name.front() == '/') return false;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find('/', start);
-        if (end == std::string_view::npos) end = name.size();
-        const std::string_view part = name.substr(start, end - start);
+    for (const std::string_view part : slashParts(name)) {
         if (part.empty() || part == "." || part == "..") return false;
-        start = end + 1;
     }
     return std::none_of(name.begin(), name.end(), [](char c) {
         return c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
@@ -112,13 +121,7 @@ std::string listingUrl(std::string_view hub, std::string_view repo, std::string_
 
 std::string fileUrl(std::string_view hub, std::string_view repo, std::string_view commit, std::string_view name) {
     std::string url = std::string(withoutTrailingSlash(hub)) + "/" + std::string(repo) + "/resolve/" + std::string(commit);
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find('/', start);
-        if (end == std::string_view::npos) end = name.size();
-        url += "/" + percentEncoded(name.substr(start, end - start));
-        start = end + 1;
-    }
+    for (const std::string_view part : slashParts(name)) url += "/" + percentEncoded(part);
     return url;
 }
 

@@ -4,24 +4,13 @@
 #include <thread>
 #include <vector>
 
+#include "diag/encoding.h"
+#include "model/download_plan.h"
+
 namespace {
 
 constexpr DWORD kReadPiece = 256 * 1024;
 constexpr int kStallMilliseconds = 20'000;
-
-std::wstring wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-    return text;
-}
-
-std::string narrow(const std::wstring& text) {
-    std::string out;
-    for (const wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
 
 // A header's value as text ("" when absent): sizes past 4 GB do not fit
 // WINHTTP_QUERY_FLAG_NUMBER.
@@ -32,11 +21,7 @@ std::string header(HINTERNET request, DWORD query, const wchar_t* name = WINHTTP
     std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
     if (!WinHttpQueryHeaders(request, query, name, value.data(), &bytes, WINHTTP_NO_HEADER_INDEX)) return {};
     value.resize(bytes / sizeof(wchar_t));
-    return narrow(value);
-}
-
-bool isLoopback(const std::wstring& host) {
-    return host == L"localhost" || host == L"[::1]" || host == L"::1" || host.rfind(L"127.", 0) == 0;
+    return toUtf8(value);
 }
 
 std::uint64_t number(const std::string& text) {
@@ -73,15 +58,14 @@ BodyEnd WinHttpSource::get(const std::string& url, std::uint64_t from, HttpReply
                            const std::function<bool(const HttpReply&)>& wanted,
                            const std::function<bool(std::string_view)>& piece) {
     reply = {};
-    if (!session) return BodyEnd::Cut;
-    const std::wstring address = wide(url);
+    if (!session || !isAllowedHubAddress(url)) return BodyEnd::Cut;
+    const std::wstring address = fromUtf8(url);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
     parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!WinHttpCrackUrl(address.c_str(), 0, 0, &parts)) return BodyEnd::Cut;
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-    if (!secure && !isLoopback(host)) return BodyEnd::Cut;
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
